@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Klarbrix with its tests and runs the whole
+# suite, then the network tests again under AddressSanitizer and UBSan.
+set -euo pipefail
+cd "$(dirname "$0")"
+bash tools/install-packages.sh ca-certificates g++ cmake make googletest libgtest-dev qt6-base-dev \
+  mkvtoolnix mediainfo ffmpeg curl
+jobs=$(nproc)
+cmake -S . -B build -DKLARBRIX_TESTS=ON >/dev/null
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
+if grep -rqs 'httpGet' platform/http.h; then
+  cmake -S . -B build-asan -DKLARBRIX_SANITIZE=ON -DKLARBRIX_QT=OFF >/dev/null
+  cmake --build build-asan --target klarbrix_tests -j"$jobs"
+  build-asan/klarbrix_tests --gtest_filter='Http*:UpdateCheck*'
+fi
