@@ -1,0 +1,26 @@
+// The end-of-run sound: a WAV file checked once when loaded and played on
+// request by the desktop's sound player, detached and silent. A missing file,
+// a missing player or no sound device simply gives no sound.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+namespace kx {
+
+class Sound {
+public:
+    // Keeps `path` (cp1252) when it names a readable WAV file and finds the
+    // player; returns whether a later play() can make a sound.
+    bool load(const std::string& path);
+    // Starts the player on the loaded file without waiting for it.
+    void play();
+    bool loaded();
+
+private:
+    std::mutex mutex_;
+    std::string file_;    // UTF-8 path of the loaded file, empty when none
+    std::string player_;  // full path of the player program, empty when none
+};
+
+}  // namespace kx
