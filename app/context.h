@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "analysis/report.h"
 #include "app/options.h"
 
 namespace kx {
@@ -27,6 +28,8 @@ struct AppState {
     std::string mediaInfoArgs;
     std::optional<std::string> chosenRemuxFolder;  // unset before any choice
     int queueCount = 0;
+    TrackTable trackTable;      // the analysed tracks, emptied by a run
+    std::string frameRate;      // kept from the previous analysis when a report has none
 };
 
 // The state with its lock: every read or write goes through `with`, so the

@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "analysis/analyse_source.h"
+#include "analysis/path_checks.h"
 #include "app/text.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -165,6 +167,7 @@ void Shell::openSource() {
     ui_.setStatus("Choisir un fichier");
     const std::string& here = config_.programFolder;
     state_.with([&](AppState& s) {
+        s.trackTable = {};
         s.sourceFolder = here;
         s.toolsFolder = here + "Applications" + fs::separator();
         if (s.homeFolder.empty()) s.homeFolder = here;
@@ -176,25 +179,29 @@ void Shell::openSource() {
 
     std::string chosen = acceptPath(ui_.openFileDialog("Choisissez un fichier à charger"_cp, "C:\\*.mkv",
                                                        "mkv (*.mkv)|*.mkv|Tous les fichiers (*.*)|*.*", 1));
-    AppState s = state_.with([&](AppState& st) {
-        st.sourcePath = chosen;
-        st.sourceFolder = folderPart(chosen);
-        st.sourceName = filePart(chosen);
-        return st;
+    SourcePathInputs checks = state_.with([&](AppState& s) {
+        s.sourcePath = chosen;
+        s.sourceFolder = folderPart(chosen);
+        s.sourceName = filePart(chosen);
+        return SourcePathInputs{chosen, s.sourceName, s.chosenRemuxFolder, settings_.getOption("remuxdest = "), here};
     });
-    if (s.sourcePath.empty()) return;
+    std::string sourcePath =
+        checkAndRenameSource(checks, [this](const std::string& message) { ui_.messageBox(information, message); });
+    std::string homeFolder = state_.with([&](AppState& s) {
+        s.sourcePath = sourcePath;
+        return s.homeFolder;
+    });
+    if (sourcePath.empty()) return;
 
-    s.sourceFolder = folderPart(s.sourcePath);
-    s.mediaInfoArgs = " \"" + s.sourcePath + "\" --LogFile=\"" + s.homeFolder + "mediainfo.txt\"";
-    state_.with([&](AppState& st) {
-        st.sourceFolder = s.sourceFolder;
-        st.mediaInfoArgs = s.mediaInfoArgs;
+    state_.with([&](AppState& s) {
+        s.sourceFolder = folderPart(sourcePath);
+        s.mediaInfoArgs = " \"" + sourcePath + "\" --LogFile=\"" + homeFolder + "mediainfo.txt\"";
     });
-    ui_.setText(fileNameField, filePart(s.sourcePath));
+    ui_.setText(fileNameField, filePart(sourcePath));
 
     if (!analysisWorker_.running()) {
         ui_.setStatus("Analyse terminée"_cp);
-        analysisWorker_.start([] {});
+        analysisWorker_.start([this] { analyseSource(context_); });
     }
 }
 

@@ -96,7 +96,7 @@ TEST(SourceFile, OuvrirIsIgnoredWhileAFileIsShownUntilAnnuler) {
     ProgramFolder folder;
     folder.write("a.mkv", "x");
     auto t = drive(folder, "file " + folder / "a.mkv" + "\nclick 36\nwait\nfile " + folder / "b.mkv" +
-                               "\nclick 36\nshow 35\nclick 39\nshow 35\nshow 25\nclick 36\nshow 35\n");
+                               "\nclick 36\nshow 35\nclick 39\nshow 35\nshow 25\nclick 36\nwait\nshow 35\n");
     EXPECT_TRUE(t.has("35 text: a.mkv")) << t.text();
     int cancelled = t.find("35 text: ");
     EXPECT_GT(cancelled, t.find("35 text: a.mkv"));
