@@ -1,0 +1,111 @@
+// posix_spawn with descriptors closed, signals reset and a working folder;
+// waiting and reaping of the started processes.
+#include "platform/posix/spawn.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <thread>
+
+extern char** environ;
+
+namespace kx::posix {
+
+std::string inFolder(const std::string& folder, const std::string& path) {
+    if (folder.empty() || (!path.empty() && path.front() == '/')) return path;
+    return folder.back() == '/' ? folder + path : folder + '/' + path;
+}
+
+std::optional<std::string> findOnPath(const std::string& name, const std::string& folder, bool executable) {
+    const char* variable = std::getenv("PATH");
+    std::string list = variable ? variable : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t colon = list.find(':', start);
+        std::string dir = list.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+        // An empty entry stands for the current folder, which is `folder` here.
+        std::string candidate = inFolder(folder, inFolder(dir.empty() ? "." : dir, name));
+        struct stat st;
+        if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            (!executable || ::access(candidate.c_str(), X_OK) == 0))
+            return candidate;
+        if (colon == std::string::npos) return std::nullopt;
+        start = colon + 1;
+    }
+}
+
+int spawn(const std::string& path, const std::vector<std::string>& argv, const std::string& folder, Output output,
+          bool newSession) {
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    if (::posix_spawn_file_actions_init(&actions) != 0) return -ENOMEM;
+    if (::posix_spawnattr_init(&attributes) != 0) {
+        ::posix_spawn_file_actions_destroy(&actions);
+        return -ENOMEM;
+    }
+
+    int rc = 0;
+    auto step = [&rc](int result) {
+        if (rc == 0) rc = result;
+    };
+    // Standard error may be closed (a desktop start); its share then goes nowhere.
+    if (output == Output::toStandardError && ::fcntl(2, F_GETFD) < 0) output = Output::nullDevice;
+    if (output != Output::inherit) step(::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0));
+    if (output == Output::nullDevice) {
+        step(::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0));
+        step(::posix_spawn_file_actions_adddup2(&actions, 1, 2));
+    } else if (output == Output::toStandardError) {
+        step(::posix_spawn_file_actions_adddup2(&actions, 2, 1));
+    }
+    if (!folder.empty()) step(::posix_spawn_file_actions_addchdir_np(&actions, folder.c_str()));
+    // Descriptors other threads opened without close-on-exec stay here.
+    step(::posix_spawn_file_actions_addclosefrom_np(&actions, 3));
+
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    step(::posix_spawnattr_setsigmask(&attributes, &none));
+    step(::posix_spawnattr_setsigdefault(&attributes, &all));
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    if (newSession) flags |= POSIX_SPAWN_SETSID;
+    step(::posix_spawnattr_setflags(&attributes, flags));
+
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+
+    pid_t pid = -1;
+    if (rc == 0) rc = ::posix_spawn(&pid, path.c_str(), &actions, &attributes, args.data(), environ);
+    ::posix_spawnattr_destroy(&attributes);
+    ::posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? int(pid) : -rc;
+}
+
+int waitForExit(int pid) {
+    int status = 0;
+    for (;;) {
+        pid_t r = ::waitpid(pid_t(pid), &status, 0);
+        if (r == pid_t(pid)) break;
+        if (r < 0 && errno == EINTR) continue;
+        return 0;  // already collected elsewhere: nothing more to learn
+    }
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return 0;
+}
+
+void reapWhenDone(int pid) {
+    try {
+        std::thread([pid] { waitForExit(pid); }).detach();
+    } catch (...) {
+        // No thread to spare: the process stays unreaped until this one ends.
+    }
+}
+
+}  // namespace kx::posix

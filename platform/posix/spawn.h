@@ -1,0 +1,35 @@
+// Process start-up shared by the launcher and the shell service on POSIX.
+// Every text here is already native (UTF-8); the callers convert at their edge.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kx::posix {
+
+enum class Output { nullDevice, toStandardError, inherit };
+
+// `path` as seen from `folder` (unchanged when absolute or `folder` is empty).
+std::string inFolder(const std::string& folder, const std::string& path);
+
+// A program on PATH: the first regular file of that name (that may be
+// executed, when `executable`). Relative entries are taken from `folder`.
+std::optional<std::string> findOnPath(const std::string& name, const std::string& folder, bool executable = true);
+
+// Starts `path` with `argv` in `folder` (empty: this process's folder), with no
+// inherited descriptor beyond the three standard ones and default signal
+// handling; `newSession` detaches it from this program's terminal.
+// The process id, or minus the error number when it could not be started.
+int spawn(const std::string& path, const std::vector<std::string>& argv, const std::string& folder, Output output,
+          bool newSession);
+
+// Waits for the end of a started process (EINTR safe): its exit status, or
+// 128 + the signal that ended it.
+int waitForExit(int pid);
+
+// Collects the process when it ends, on a thread of its own, so that it never
+// stays a zombie.
+void reapWhenDone(int pid);
+
+}  // namespace kx::posix

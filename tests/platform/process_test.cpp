@@ -1,0 +1,137 @@
+// The launcher with test-double programs: where programs are found, what
+// they receive, waiting, output wiring, descriptors, the script runner and
+// the fallback to the desktop's handler.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/process.h"
+#include "platform/scratch_folder.h"
+#include "platform/shell.h"
+
+using namespace kx;
+using kx::test::ScratchFolder;
+
+namespace {
+
+std::string target(const std::string& link) {
+    std::error_code e;
+    return std::filesystem::read_symlink(link, e).string();
+}
+
+}  // namespace
+
+TEST(RunProgram, BareNameIsFoundInTheWorkingFolder) {
+    ScratchFolder dir;
+    dir.writeRecorder("tool.exe", "rec");
+    EXPECT_EQ(runProgram("tool.exe", "-o \"a b\" \"\" 100%", dir.path, runWait | runHidden), 1);
+    EXPECT_EQ(dir.read("rec"), dir.path + "\n[-o]\n[a b]\n[]\n[100%]\n");
+}
+
+TEST(RunProgram, QuotedPathCarriesItsOwnArguments) {
+    ScratchFolder dir, other;
+    dir.writeRecorder("Media Info/MediaInfo.exe", "rec");
+    std::string program = "\"" + dir.file("Media Info/MediaInfo.exe") + "\" --LogFile=\"a b.txt\" \"/m/x.mkv\"";
+    EXPECT_EQ(runProgram(program, "", other.path, runWait | runHidden), 1);
+    EXPECT_EQ(dir.read("rec"), other.path + "\n[--LogFile=a b.txt]\n[/m/x.mkv]\n");
+}
+
+TEST(RunProgram, WaitsOnlyWhenAsked) {
+    ScratchFolder dir;
+    dir.write("slow.exe", "#!/bin/sh\nsleep 0.2\necho done > done\n", true);
+    EXPECT_EQ(runProgram("slow.exe", "", dir.path, runWait | runHidden), 1);
+    EXPECT_TRUE(dir.has("done"));
+
+    // Without runWait the call must come back while the program still waits for "go".
+    dir.write("waiter.exe",
+              "#!/bin/sh\ni=0\nwhile [ ! -f go ] && [ $i -lt 400 ]; do sleep 0.05; i=$((i+1)); done\n"
+              "if [ -f go ]; then echo went > out; else echo gave-up > out; fi\n",
+              true);
+    EXPECT_EQ(runProgram("waiter.exe", "", dir.path, runHidden), 1);
+    dir.write("go", "");
+    ASSERT_TRUE(dir.waitFor("out"));
+    EXPECT_EQ(dir.read("out"), "went\n");
+}
+
+TEST(RunProgram, OutputIsHiddenOrSentToStandardError) {
+    ScratchFolder dir;
+    dir.write("fds.exe", "#!/bin/sh\nfds=$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\necho \"$fds\" > \"$1\"\n", true);
+    runProgram("fds.exe", "hidden", dir.path, runWait | runHidden);
+    EXPECT_EQ(dir.read("hidden"), "/dev/null\n/dev/null\n/dev/null\n");
+
+    std::string err = target("/proc/self/fd/2");
+    runProgram("fds.exe", "shown", dir.path, runWait);
+    EXPECT_EQ(dir.read("shown"), "/dev/null\n" + err + "\n" + err + "\n");
+}
+
+TEST(RunProgram, NoDescriptorLeaksIntoTheProgram) {
+    ScratchFolder dir;
+    int leaky = ::open(dir.path.c_str(), O_RDONLY);  // deliberately without close-on-exec
+    ASSERT_GE(leaky, 3);
+    dir.write("fds.exe", "#!/bin/sh\nls /proc/$$/fd > fds\n", true);
+    runProgram("fds.exe", "", dir.path, runWait | runHidden);
+    ::close(leaky);
+    EXPECT_EQ(("\n" + dir.read("fds")).find("\n" + std::to_string(leaky) + "\n"), std::string::npos);
+}
+
+TEST(RunProgram, MissingOrUnnamedProgramStartsNothing) {
+    ScratchFolder dir;
+    EXPECT_EQ(runProgram("nowhere.exe", "x", dir.path, runWait), 0);
+    EXPECT_EQ(runProgram(dir.file("nowhere.exe"), "", "", runWait), 0);
+    EXPECT_EQ(runProgram("", "", dir.path, runWait), 0);
+    EXPECT_EQ(runProgram("nothing.bat", "", dir.path, runWait), 0);
+    EXPECT_EQ(runCommandLine("nowhere.exe", dir.path, runWait).state, StartResult::State::notFound);
+}
+
+TEST(RunProgram, BatchScriptIsRunByTheScriptRunner) {
+    ScratchFolder dir;
+    dir.writeRecorder("Applications/tool.exe", "rec");
+    dir.write("mkvmerge.BAT", "cd Applications\r\ntool.exe -o \"/F/a b.mkv\" ");
+    EXPECT_EQ(runProgram("mkvmerge.BAT", "", dir.path, runWait | runHidden), 1);
+    EXPECT_EQ(dir.read("rec"), dir.file("Applications") + "\n[-o]\n[/F/a b.mkv]\n");
+}
+
+TEST(RunProgram, SeveralThreadsAtOnce) {
+    ScratchFolder dir;
+    dir.write("t.exe", "#!/bin/sh\nsleep 0.1\necho \"$1\" > \"out$1\"\n", true);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 6; ++i)
+        threads.emplace_back([&dir, i] { runProgram("t.exe", std::to_string(i), dir.path, runWait | runHidden); });
+    for (auto& t : threads) t.join();
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(dir.read("out" + std::to_string(i)), std::to_string(i) + "\n");
+}
+
+TEST(RunCommandLine, GivesTheExitStatus) {
+    ScratchFolder dir;
+    dir.write("three.exe", "#!/bin/sh\nexit 3\n", true);
+    auto result = runCommandLine("three.exe", dir.path, runWait | runHidden);
+    EXPECT_EQ(result.state, StartResult::State::started);
+    EXPECT_EQ(result.exitCode, 3);
+}
+
+// With a stand-in xdg-open on PATH: files that cannot be started are opened
+// with the desktop's handler; shellOpen hands over its target unchanged.
+TEST(ShellOpen, DesktopHandlerAndLauncherFallback) {
+    ScratchFolder dir;
+    dir.write("bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + dir.file("opened.tmp") + "\"\nmv \"" +
+                                  dir.file("opened.tmp") + "\" \"" + dir.file("opened") + "\"\n", true);
+    std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", (dir.file("bin") + ":" + oldPath).c_str(), 1);
+
+    EXPECT_TRUE(shellOpen("http://klarbrix.fr/aide/"));
+    ASSERT_TRUE(dir.waitFor("opened"));
+    EXPECT_EQ(dir.read("opened"), "http://klarbrix.fr/aide/\n");
+    std::filesystem::remove(dir.file("opened"));
+
+    dir.write("log.txt", "not a program");
+    EXPECT_EQ(runProgram("log.txt", "", dir.path, runWait), 1);
+    ASSERT_TRUE(dir.waitFor("opened"));
+    EXPECT_EQ(dir.read("opened"), dir.file("log.txt") + "\n");
+    EXPECT_EQ(runProgram("absent.txt", "", dir.path, runWait), 0);
+
+    setenv("PATH", oldPath.c_str(), 1);
+}

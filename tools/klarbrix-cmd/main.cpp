@@ -1,0 +1,158 @@
+// klarbrix-cmd SCRIPT: runs a batch script written by the program, line by
+// line, in the folder it was started in: cd, del, rd and program command
+// lines, each program waited for. Exit status: that of the last command.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/text.h"
+#include "platform/batch_command.h"
+#include "platform/command_line.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "platform/process.h"
+
+namespace {
+
+using kx::BatchCommand;
+
+// Messages go to standard error; `name` is cp1252.
+void report(std::string_view message, const std::string& name) {
+    std::string text = "klarbrix-cmd : ";
+    text += message;
+    if (!name.empty()) text += " : " + name;
+    text += '\n';
+    std::fputs(kx::toUtf8(text).c_str(), stderr);
+}
+
+std::string pathIn(const std::string& folder, const std::string& name) {
+    std::string path = kx::startsWith(name, "/") ? name : folder + name;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+// Names are read as Windows reads them: the exact name when it exists,
+// otherwise the one entry of its folder that matches without regard to case.
+std::optional<std::string> actualName(const std::string& path) {
+    if (kx::fs::exists(path)) return path;
+    std::string parent = kx::folderPart(path), name = kx::filePart(path);
+    auto entries = kx::fs::listFolder(parent);
+    if (!entries) return std::nullopt;
+    std::optional<std::string> found;
+    for (const auto& entry : *entries) {
+        if (!kx::equalsNoCase(entry, name)) continue;
+        if (found) return std::nullopt;  // several: none is meant more than another
+        found = parent + entry;
+    }
+    return found;
+}
+
+int changeFolder(const BatchCommand& command, std::string& folder) {
+    if (command.names.empty()) {
+        std::fputs((kx::toUtf8(folder) + "\n").c_str(), stdout);
+        return 0;
+    }
+    std::string target = kx::changedFolder(folder, command.names.front());
+    if (!kx::fs::isFolder(target)) {
+        report("dossier introuvable", command.names.front());
+        return 1;
+    }
+    folder = target;
+    return 0;
+}
+
+int deleteFiles(const BatchCommand& command, const std::string& folder) {
+    if (command.names.empty()) {
+        report("nom de fichier manquant", "");
+        return 1;
+    }
+    int status = 0;
+    for (const auto& name : command.names) {
+        auto path = name.empty() ? std::nullopt : actualName(pathIn(folder, name));
+        const char* problem = !path                      ? "fichier introuvable"
+                              : kx::fs::isFolder(*path)  ? "c'est un dossier, rien n'est supprime"  // nor its contents
+                              : !kx::fs::removeFile(*path) ? "suppression impossible"
+                                                         : nullptr;
+        if (problem) report(problem, name), status = 1;
+    }
+    return status;
+}
+
+int removeFolders(const BatchCommand& command, const std::string& folder) {
+    if (command.names.empty()) {
+        report("nom de dossier manquant", "");
+        return 1;
+    }
+    int status = 0;
+    for (const auto& name : command.names) {
+        auto path = name.empty() ? std::nullopt : actualName(pathIn(folder, name));
+        const char* problem = nullptr;
+        if (!path || !kx::fs::isFolder(*path)) problem = "dossier introuvable";
+        else if (kx::changedFolder(*path, "") == "/") problem = "la racine n'est jamais supprimee";
+        else if (!command.subfolders && !kx::fs::listFolder(*path).value_or(std::vector<std::string>{}).empty())
+            problem = "le dossier n'est pas vide";
+        else if (!kx::fs::removeTree(*path)) problem = "suppression impossible";
+        if (problem) report(problem, name), status = 1;
+    }
+    return status;
+}
+
+int runLine(const BatchCommand& command, const std::string& folder) {
+    auto result = kx::runCommandLine(command.commandLine, folder, kx::runWait | kx::runInheritOutput);
+    auto args = kx::splitCommandLine(command.commandLine);
+    std::string program = args.empty() ? std::string() : args.front();
+    switch (result.state) {
+        case kx::StartResult::State::started:
+            return result.exitCode;
+        case kx::StartResult::State::notFound:
+            report("programme introuvable", program);
+            return 127;
+        case kx::StartResult::State::notStartable:
+            break;
+    }
+    report("impossible de lancer le programme", program);
+    return 126;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs("usage : klarbrix-cmd SCRIPT.bat\n", stderr);
+        return 1;
+    }
+    std::string script = kx::fromUtf8Lossy(argv[1]);
+    auto data = kx::fs::readFile(script);
+    if (!data) {
+        report("script illisible", script);
+        return 1;
+    }
+
+    std::string folder = kx::fs::currentFolder();
+    int status = 0;
+    for (const auto& line : kx::splitLines(*data)) {
+        BatchCommand command = kx::parseBatchLine(line);
+        switch (command.kind) {
+            case BatchCommand::Kind::nothing:
+                break;
+            case BatchCommand::Kind::changeFolder:
+                status = changeFolder(command, folder);
+                break;
+            case BatchCommand::Kind::deleteFiles:
+                status = deleteFiles(command, folder);
+                break;
+            case BatchCommand::Kind::removeFolders:
+                status = removeFolders(command, folder);
+                break;
+            case BatchCommand::Kind::runProgram:
+                status = runLine(command, folder);
+                break;
+            case BatchCommand::Kind::invalid:
+                report("option non prise en charge", command.problem);
+                status = 1;
+                break;
+        }
+    }
+    return status;
+}
