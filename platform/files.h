@@ -26,6 +26,8 @@ std::int64_t fileSize(const std::string& path);
 // A file exists when its size can be read; a folder of that name counts.
 bool exists(const std::string& path);
 bool isFolder(const std::string& path);
+// Whether both names lead to one existing file (links and letter case included).
+bool sameFile(const std::string& a, const std::string& b);
 // Names in a folder (without "." and ".."), or nothing when it cannot be listed.
 std::optional<std::vector<std::string>> listFolder(const std::string& path);
 

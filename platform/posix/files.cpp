@@ -112,6 +112,12 @@ bool exists(const std::string& path) { return fileSize(path) != -1; }
 
 bool isFolder(const std::string& path) { return fileSize(path) == -2; }
 
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    if (::stat(native(a).c_str(), &sa) != 0 || ::stat(native(b).c_str(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 std::optional<std::vector<std::string>> listFolder(const std::string& path) {
     DIR* dir = ::opendir(native(path.empty() ? "." : path).c_str());
     if (!dir) return std::nullopt;
