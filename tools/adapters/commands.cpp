@@ -1,0 +1,141 @@
+// Argument reading and file naming for the tool adapters.
+#include "tools/adapters/commands.h"
+
+#include "app/text.h"
+
+namespace kx::adapt {
+
+std::string adapterName(const std::string& argv0) {
+    std::string name = toLower(filePart(argv0));
+    if (endsWith(name, ".exe")) name.resize(name.size() - 4);
+    return name;
+}
+
+std::string withoutExtension(const std::string& path) {
+    std::size_t dot = path.rfind('.');
+    std::size_t slash = path.find_last_of("/\\");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1 ||
+        (slash == std::string::npos && dot == 0))
+        return path;
+    return path.substr(0, dot);
+}
+
+std::string extensionOf(const std::string& path) {
+    std::string stem = withoutExtension(path);
+    return stem.size() == path.size() ? std::string() : path.substr(stem.size() + 1);
+}
+
+std::optional<MediaInfoArgs> parseMediaInfoArgs(const std::vector<std::string>& args, std::string& error) {
+    MediaInfoArgs parsed;
+    for (const std::string& a : args) {
+        if (startsWith(toLower(a), "--logfile=")) {
+            parsed.report = a.substr(10);
+            if (parsed.report.empty()) {
+                error = "--LogFile= names no file";
+                return std::nullopt;
+            }
+        } else if (a.size() > 1 && a[0] == '-') {
+            error = "unknown option " + a;
+            return std::nullopt;
+        } else if (parsed.source.empty() && !a.empty()) {
+            parsed.source = a;
+        } else {
+            error = "one source file is expected";
+            return std::nullopt;
+        }
+    }
+    if (parsed.source.empty()) {
+        error = "expected: \"SOURCE\" --LogFile=\"REPORT\"";
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+std::optional<TranscodeArgs> parseTranscodeArgs(const std::vector<std::string>& args, std::string& error) {
+    TranscodeArgs parsed;
+    std::vector<std::string> files;
+    for (const std::string& a : args) {
+        if (a.size() > 1 && a[0] == '-') {
+            if (equalsNoCase(a, "-libav")) parsed.libav = true;
+            else parsed.ignored.push_back(a);
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (files.size() != 2 || files[0].empty() || files[1].empty()) {
+        error = "expected: \"INPUT\" \"OUTPUT.ac3\" [-libav]";
+        return std::nullopt;
+    }
+    parsed.input = files[0];
+    parsed.output = files[1];
+    return parsed;
+}
+
+int ac3BitRate(int channels) {
+    return channels > 2 ? 640 : 224;
+}
+
+std::string transcodeLogName(const std::string& output) {
+    return withoutExtension(output) + " - Log.txt";
+}
+
+std::vector<std::string> ffmpegCommand(const std::string& input, const std::string& target, int channels) {
+    std::vector<std::string> argv{"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error",
+                                  "-y",     "-i",           input,      "-map",     "0:a:0", "-vn", "-sn",
+                                  "-dn",    "-c:a",         "ac3",      "-b:a",     std::to_string(ac3BitRate(channels)) + "k"};
+    if (channels > 6) argv.insert(argv.end(), {"-ac", "6"});
+    argv.insert(argv.end(), {"-f", "ac3", target});
+    return argv;
+}
+
+std::optional<RepairArgs> parseRepairArgs(const std::vector<std::string>& args, std::string& error) {
+    RepairArgs parsed;
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const std::string& a = args[k];
+        std::string option = toLower(a);
+        bool takesValue = option == "-fixcrc" || option == "-start" || option == "-end";
+        if (takesValue) {
+            if (k + 1 >= args.size()) {
+                error = "the option " + a + " lacks its value";
+                return std::nullopt;
+            }
+            std::string value = toLower(args[++k]);
+            if (option == "-fixcrc") {
+                if (value == "fix") parsed.mode = CrcMode::fix;
+                else if (value == "ignore") parsed.mode = CrcMode::ignore;
+                else if (value == "skip") parsed.mode = CrcMode::skip;
+                else {
+                    error = "-fixcrc takes fix, ignore or skip, not " + args[k];
+                    return std::nullopt;
+                }
+            } else if (value != "0") {
+                error = "cutting (" + a + " " + args[k] + ") is not supported; only 0 is accepted";
+                return std::nullopt;
+            }
+        } else if (a.size() > 1 && a[0] == '-') {
+            error = "unknown option " + a;
+            return std::nullopt;
+        } else if (parsed.input.empty() && !a.empty()) {
+            parsed.input = a;
+        } else {
+            error = "one input file is expected";
+            return std::nullopt;
+        }
+    }
+    if (parsed.input.empty()) {
+        error = "expected: -fixcrc fix -start 0 -End 0 \"INPUT\"";
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+std::string repairOutputName(const std::string& input) {
+    std::string extension = extensionOf(input);
+    return withoutExtension(input) + "_fixed" + (extension.empty() ? "" : "." + extension);
+}
+
+std::string repairLogName(const std::string& input) {
+    return withoutExtension(input) + "_log.txt";
+}
+
+}  // namespace kx::adapt

@@ -1,0 +1,342 @@
+// The Linux stand-ins for the tools of the Applications folder. One program,
+// copied under the names MediaInfo.exe, mkvextract.exe, mkvmerge.exe,
+// eac3to.exe and delaycut.exe, takes the Windows command lines of the scripts
+// and does the work with Debian's mediainfo, mkvtoolnix and ffmpeg.
+// Exit codes: 0 done, 1 done with warnings, 2 failed (message on stderr).
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/encoding.h"
+#include "tools/adapters/commands.h"
+#include "tools/adapters/frames.h"
+#include "tools/adapters/json.h"
+#include "tools/adapters/report.h"
+#include "tools/adapters/system.h"
+#include "tools/adapters/track_map.h"
+
+namespace kx::adapt {
+namespace {
+
+constexpr int done = 0, doneWithWarnings = 1, failed = 2;
+
+struct Console {
+    std::string tool;
+    int fail(const std::string& message) const {
+        std::fprintf(stderr, "%s: error: %s\n", tool.c_str(), message.c_str());
+        return failed;
+    }
+    void warn(const std::string& message) const {
+        std::fprintf(stderr, "%s: warning: %s\n", tool.c_str(), message.c_str());
+    }
+};
+
+// The last lines of a tool's error output, for messages and logs.
+std::string tail(const std::string& text, std::size_t maxLines = 8) {
+    std::size_t end = text.find_last_not_of("\r\n");
+    if (end == std::string::npos) return {};
+    std::size_t from = end + 1;
+    for (std::size_t lines = 0; lines < maxLines && from > 0; ++lines) {
+        std::size_t nl = text.rfind('\n', from - 1);
+        from = nl == std::string::npos ? 0 : nl;
+        if (nl == std::string::npos) break;
+    }
+    std::string out = text.substr(from, end + 1 - from);
+    if (!out.empty() && out[0] == '\n') out.erase(0, 1);
+    return out;
+}
+
+std::string toolFailure(const std::string& tool, const sys::RunResult& r) {
+    if (!r.started) return r.error;
+    std::string message = tool + " ended with code " + std::to_string(r.exitCode);
+    std::string said = tail(r.err);
+    if (!said.empty()) message += ": " + said;
+    return message;
+}
+
+// A JSON document printed by a tool.
+std::optional<json::Value> jsonOf(const std::string& tool, const sys::RunResult& r, std::string& error) {
+    if (!r.started || r.exitCode != 0) {
+        error = toolFailure(tool, r);
+        return std::nullopt;
+    }
+    json::ParseResult parsed = json::parse(r.out);
+    if (!parsed.value) error = tool + " printed no readable JSON (" + parsed.error + ")";
+    return parsed.value;
+}
+
+std::optional<TrackMap> identify(const std::string& file, std::string& error) {
+    sys::RunResult r = sys::run({"mkvmerge", "-J", file}, sys::captureOut | sys::captureErr);
+    // mkvmerge -J reports an unrecognised file inside its JSON, with exit code 2.
+    if (r.started && r.exitCode != 0) r.exitCode = json::parse(r.out).value ? 0 : r.exitCode;
+    std::optional<json::Value> root = jsonOf("mkvmerge -J", r, error);
+    if (!root) return std::nullopt;
+    std::optional<TrackMap> map = trackMapFromIdentify(*root, error);
+    if (!map) error = file + ": " + error;
+    return map;
+}
+
+// Writes `data` into a staged file.
+bool writeStaged(const std::string& staged, const std::string& data, std::string& error) {
+    std::unique_ptr<sys::FileWriter> w = sys::FileWriter::open(staged, error);
+    if (!w) return false;
+    w->write(Bytes(reinterpret_cast<const unsigned char*>(data.data()), data.size()));
+    return w->close(error);
+}
+
+// Writes a small text file (a log or a report) through its own staging.
+bool writeTextOutput(const std::string& target, const std::vector<std::string>& inputs, const std::string& data,
+                     std::string& error) {
+    sys::Outputs outputs(inputs);
+    std::optional<std::string> staged = outputs.stage(target, error);
+    return staged && writeStaged(*staged, data, error) && outputs.commit(error);
+}
+
+bool checkInput(const Console& console, const std::string& path, int& code) {
+    if (sys::exists(path) && !sys::isFolder(path)) return true;
+    code = console.fail("the input " + path + " does not exist");
+    return false;
+}
+
+// ---- MediaInfo.exe ----------------------------------------------------------
+
+int runMediaInfo(const std::vector<std::string>& args) {
+    Console console{"MediaInfo.exe"};
+    std::string error;
+    std::optional<MediaInfoArgs> a = parseMediaInfoArgs(args, error);
+    if (!a) return console.fail(error);
+    int code = done;
+    if (!checkInput(console, a->source, code)) return code;
+
+    sys::RunResult r = sys::run({"mediainfo", "--Output=JSON", a->source}, sys::captureOut | sys::captureErr);
+    std::optional<json::Value> root = jsonOf("mediainfo", r, error);
+    if (!root) return console.fail(error);
+    std::optional<std::string> report = makeReport(*root, error);
+    if (!report) return console.fail(error);
+
+    if (a->report.empty()) {
+        std::string shown = toUtf8(*report);
+        std::fwrite(shown.data(), 1, shown.size(), stdout);
+        return done;
+    }
+    if (!writeTextOutput(a->report, {a->source}, *report, error)) return console.fail(error);
+    return done;
+}
+
+// ---- mkvextract.exe ---------------------------------------------------------
+
+int runMkvextract(const std::vector<std::string>& args) {
+    Console console{"mkvextract.exe"};
+    std::string error;
+    std::optional<ExtractRequest> request = parseExtractArgs(args, error);
+    if (!request) return console.fail(error);
+    int code = done;
+    if (!checkInput(console, request->source, code)) return code;
+    for (const std::string& w : request->warnings) console.warn(w);
+
+    std::optional<TrackMap> map = identify(request->source, error);
+    if (!map || !mapExtractTargets(*request, *map, error)) return console.fail(error);
+
+    sys::Outputs outputs({request->source});
+    std::vector<std::string> staged;
+    for (const ExtractTarget& t : request->targets) {
+        std::optional<std::string> s = outputs.stage(t.file, error);
+        if (!s) return console.fail(error);
+        staged.push_back(*s);
+    }
+    sys::RunResult r = sys::run(extractCommand(*request, staged), sys::captureNothing);
+    if (!r.started || r.exitCode > 1) return console.fail(toolFailure("mkvextract", r));
+    if (!outputs.commit(error)) return console.fail(error);
+    return r.exitCode == 1 || !request->warnings.empty() ? doneWithWarnings : done;
+}
+
+// ---- mkvmerge.exe -----------------------------------------------------------
+
+int runMkvmerge(const std::vector<std::string>& args) {
+    Console console{"mkvmerge.exe"};
+    std::string error;
+    std::optional<MergeArgs> scanned = scanMergeArgs(args, error);
+    if (!scanned) return console.fail(error);
+
+    std::vector<std::string> inputs;
+    std::vector<TrackMap> maps;
+    std::map<std::string, TrackMap> known;
+    for (std::size_t position : scanned->inputs) {
+        const std::string& file = scanned->args[position];
+        inputs.push_back(file);
+        auto it = known.find(file);
+        if (it == known.end()) {
+            // A file that cannot be identified keeps its numbers; mkvmerge
+            // itself then says what is wrong with it.
+            std::optional<TrackMap> map = identify(file, error);
+            it = known.emplace(file, map ? *map : TrackMap()).first;
+        }
+        maps.push_back(it->second);
+    }
+    std::vector<std::string> warnings = scanned->warnings;
+    std::vector<std::string> rewritten = rewriteMergeArgs(*scanned, maps, warnings);
+    for (const std::string& w : warnings) console.warn(w);
+
+    sys::Outputs outputs(inputs);
+    std::optional<std::string> staged = outputs.stage(scanned->args[*scanned->output], error);
+    if (!staged) return console.fail(error);
+    rewritten[*scanned->output] = *staged;
+    rewritten.insert(rewritten.begin(), "mkvmerge");
+    sys::RunResult r = sys::run(rewritten, sys::captureNothing);
+    if (!r.started || r.exitCode > 1) return console.fail(toolFailure("mkvmerge", r));
+    if (!outputs.commit(error)) return console.fail(error);
+    return r.exitCode == 1 || !warnings.empty() ? doneWithWarnings : done;
+}
+
+// ---- eac3to.exe -------------------------------------------------------------
+
+struct AudioFacts {
+    std::string codec;
+    int channels = 0;
+    std::string sampleRate;
+    std::string bitRate;
+};
+
+std::optional<AudioFacts> probeAudio(const std::string& file, std::string& error) {
+    sys::RunResult r = sys::run({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
+                                 "stream=codec_name,channels,sample_rate,bit_rate", "-of", "json", file},
+                                sys::captureOut | sys::captureErr);
+    std::optional<json::Value> root = jsonOf("ffprobe", r, error);
+    if (!root) return std::nullopt;
+    const json::Value& streams = (*root)["streams"];
+    if (streams.items().empty()) {
+        error = file + " holds no audio track";
+        return std::nullopt;
+    }
+    const json::Value& s = streams.items()[0];
+    AudioFacts facts;
+    facts.codec = s["codec_name"].text();
+    facts.channels = int(s["channels"].integer().value_or(0));
+    facts.sampleRate = s["sample_rate"].text();
+    facts.bitRate = s["bit_rate"].text();
+    if (facts.channels <= 0) {
+        error = "the channel count of " + file + " cannot be read";
+        return std::nullopt;
+    }
+    return facts;
+}
+
+int runEac3to(const std::vector<std::string>& args) {
+    Console console{"eac3to.exe"};
+    std::string error;
+    std::optional<TranscodeArgs> a = parseTranscodeArgs(args, error);
+    if (!a) return console.fail(error);
+
+    std::vector<std::string> log{"DTS to AC3 transcode", "Input: " + a->input, "Output: " + a->output};
+    for (const std::string& s : a->ignored) log.push_back("Switch not supported, ignored: " + s);
+    auto finish = [&](bool ok, const std::string& result) {
+        log.push_back(ok ? "Result: success" : "Result: failed: " + result);
+        std::string text;
+        for (const std::string& line : log) text += fromUtf8Lossy(line) + "\r\n";
+        std::string logError;
+        if (!writeTextOutput(transcodeLogName(a->output), {a->input, a->output}, text, logError))
+            console.warn("no log written: " + logError);
+        if (!ok) return console.fail(result);
+        return a->ignored.empty() ? done : doneWithWarnings;
+    };
+
+    if (!sys::exists(a->input) || sys::isFolder(a->input)) return finish(false, "the input " + a->input + " does not exist");
+    std::optional<AudioFacts> facts = probeAudio(a->input, error);
+    if (!facts) return finish(false, error);
+    std::string read = "Read: " + facts->codec + ", " + std::to_string(facts->channels) + " channels";
+    if (!facts->sampleRate.empty()) read += ", " + facts->sampleRate + " Hz";
+    if (!facts->bitRate.empty()) read += ", " + facts->bitRate + " b/s";
+    log.push_back(read);
+
+    int channels = facts->channels > 6 ? 6 : facts->channels;
+    log.push_back("Writing: AC3, " + std::to_string(channels) + " channels, " +
+                  std::to_string(ac3BitRate(facts->channels)) + " kb/s, with ffmpeg's AC3 encoder" +
+                  (facts->channels > 6 ? " (folded down to 5.1)" : ""));
+    if (!a->libav)
+        log.push_back("Note: the Sonic encoder asked for (no -libav) does not exist on Linux; "
+                      "ffmpeg's AC3 encoder was used instead.");
+
+    sys::Outputs outputs({a->input});
+    std::optional<std::string> staged = outputs.stage(a->output, error);
+    if (!staged) return finish(false, error);
+    sys::RunResult r = sys::run(ffmpegCommand(a->input, *staged, facts->channels), sys::captureErr);
+    if (!r.started || r.exitCode != 0) return finish(false, toolFailure("ffmpeg", r));
+    if (!outputs.commit(error)) return finish(false, error);
+    return finish(true, "");
+}
+
+// ---- delaycut.exe -----------------------------------------------------------
+
+int runDelaycut(const std::vector<std::string>& args) {
+    Console console{"delaycut.exe"};
+    std::string error;
+    std::optional<RepairArgs> a = parseRepairArgs(args, error);
+    if (!a) return console.fail(error);
+    int code = done;
+    if (!checkInput(console, a->input, code)) return code;
+
+    std::unique_ptr<sys::FileView> in = sys::FileView::open(a->input, error);
+    if (!in) return console.fail(error);
+    std::string outputName = repairOutputName(a->input);
+    sys::Outputs outputs({a->input});
+    std::optional<std::string> staged = outputs.stage(outputName, error);
+    std::optional<std::string> stagedLog = staged ? outputs.stage(repairLogName(a->input), error) : std::nullopt;
+    if (!staged || !stagedLog) return console.fail(error);
+    std::unique_ptr<sys::FileWriter> out = sys::FileWriter::open(*staged, error);
+    if (!out) return console.fail(error);
+
+    StreamKind kind = streamKindOfName(a->input);
+    Emit emit = [&](Bytes piece) { out->write(piece); };
+    RepairStats stats;
+    if (kind == StreamKind::ac3) stats = repairAc3(in->bytes(), a->mode, emit);
+    else if (kind == StreamKind::dts) stats = repairDts(in->bytes(), emit);
+    std::string note;
+    if (kind != StreamKind::other && stats.frames == 0 && stats.framesSkipped == 0) {
+        note = "No frame was found: the file is copied unchanged.";
+        kind = StreamKind::other;
+    }
+    if (kind == StreamKind::other) {
+        stats = RepairStats();
+        stats.bytesIn = stats.bytesOut = std::int64_t(in->bytes().size());
+        out->write(in->bytes());
+    }
+    if (!out->close(error)) return console.fail(error);
+
+    std::string text = fromUtf8Lossy(repairLogText(a->input, outputName, kind, a->mode, stats));
+    if (!note.empty()) text += note + "\r\n";
+    text += "Result: done\r\n";
+    if (!writeStaged(*stagedLog, text, error) || !outputs.commit(error)) return console.fail(error);
+    return done;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "This program stands in for MediaInfo.exe, mkvextract.exe, mkvmerge.exe, eac3to.exe and\n"
+                 "delaycut.exe: install it under those names, or name the tool as first argument.\n");
+    return failed;
+}
+
+int dispatch(const std::string& name, const std::vector<std::string>& args) {
+    if (name == "mediainfo") return runMediaInfo(args);
+    if (name == "mkvextract") return runMkvextract(args);
+    if (name == "mkvmerge") return runMkvmerge(args);
+    if (name == "eac3to") return runEac3to(args);
+    if (name == "delaycut") return runDelaycut(args);
+    return -1;
+}
+
+}  // namespace
+}  // namespace kx::adapt
+
+int main(int argc, char** argv) {
+    using namespace kx::adapt;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    int code = dispatch(adapterName(argc > 0 ? argv[0] : ""), args);
+    if (code < 0 && !args.empty()) {
+        std::string name = adapterName(args[0]);
+        args.erase(args.begin());
+        code = dispatch(name, args);
+    }
+    return code < 0 ? usage() : code;
+}

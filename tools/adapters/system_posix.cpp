@@ -1,0 +1,416 @@
+// POSIX side of the tool adapters: posix_spawnp with pipes, mmap, and the
+// staged outputs. Files the adapters made are listed in "made-files.txt"
+// beside the adapters (device, inode, size, time and path), so a later run
+// may replace them while anything else is left alone.
+#include "tools/adapters/system.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+extern char** environ;
+
+namespace kx::adapt::sys {
+
+namespace {
+
+std::string errorText(int code) {
+    return std::strerror(code);
+}
+
+std::string folderOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ledgerPath() {
+    char buffer[4096];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return {};
+    return folderOf(std::string(buffer, std::size_t(n))) + "made-files.txt";
+}
+
+// One ledger line for a file as it is now: "dev ino size sec nsec\tpath".
+std::optional<std::string> ledgerLine(const std::string& absolutePath) {
+    struct stat st;
+    if (stat(absolutePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    char head[160];
+    std::snprintf(head, sizeof head, "%llu %llu %lld %lld %ld\t", (unsigned long long)st.st_dev,
+                  (unsigned long long)st.st_ino, (long long)st.st_size, (long long)st.st_mtim.tv_sec,
+                  (long)st.st_mtim.tv_nsec);
+    return head + absolutePath;
+}
+
+std::vector<std::string> splitLf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t end = text.find('\n', from);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    return lines;
+}
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+// Adds a line for each file, dropping lines of files that changed or went.
+void recordMade(const std::vector<std::string>& absolutePaths) {
+    std::string ledger = ledgerPath();
+    if (ledger.empty()) return;
+    int fd = ::open(ledger.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    flock(fd, LOCK_EX);
+    std::string old;
+    char buffer[65536];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) old.append(buffer, std::size_t(n));
+    std::string kept;
+    for (const std::string& line : splitLf(old)) {
+        std::size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        std::string path = line.substr(tab + 1);
+        bool replaced = false;
+        for (const std::string& p : absolutePaths) replaced = replaced || p == path;
+        if (!replaced && ledgerLine(path) == line) kept += line + "\n";
+    }
+    for (const std::string& p : absolutePaths)
+        if (std::optional<std::string> line = ledgerLine(p)) kept += *line + "\n";
+    if (lseek(fd, 0, SEEK_SET) == 0 && ftruncate(fd, 0) == 0) writeAll(fd, kept.data(), kept.size());
+    flock(fd, LOCK_UN);
+    ::close(fd);
+}
+
+class MappedView : public FileView {
+public:
+    MappedView(void* address, std::size_t size) : address_(address), size_(size) {}
+    ~MappedView() override {
+        if (address_ && size_) munmap(address_, size_);
+    }
+    Bytes bytes() const override { return Bytes(static_cast<const unsigned char*>(address_), size_); }
+
+private:
+    void* address_;
+    std::size_t size_;
+};
+
+class FdWriter : public FileWriter {
+public:
+    explicit FdWriter(int fd) : fd_(fd) { buffer_.reserve(bufferSize); }
+    ~FdWriter() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    void write(Bytes data) override {
+        if (failed_) return;
+        if (buffer_.size() + data.size() > bufferSize) flush();
+        if (data.size() >= bufferSize) {
+            if (!writeAll(fd_, reinterpret_cast<const char*>(data.data()), data.size())) fail();
+            return;
+        }
+        buffer_.insert(buffer_.end(), data.begin(), data.end());
+    }
+    bool close(std::string& error) override {
+        flush();
+        if (!failed_ && fsync(fd_) != 0) fail();
+        if (::close(fd_) != 0 && !failed_) fail();
+        fd_ = -1;
+        if (failed_) error = "cannot write the output: " + errorText(errno_);
+        return !failed_;
+    }
+
+private:
+    static constexpr std::size_t bufferSize = 1 << 20;
+    int fd_;
+    bool failed_ = false;
+    int errno_ = 0;
+    std::vector<unsigned char> buffer_;
+
+    void fail() {
+        if (!failed_) errno_ = errno;
+        failed_ = true;
+    }
+    void flush() {
+        if (!failed_ && !buffer_.empty() &&
+            !writeAll(fd_, reinterpret_cast<const char*>(buffer_.data()), buffer_.size()))
+            fail();
+        buffer_.clear();
+    }
+};
+
+// Renames without ever replacing an existing file.
+int renameNoReplace(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // File systems without that flag: a hard link fails when the name exists.
+    if (link(from.c_str(), to.c_str()) != 0) return errno;
+    unlink(from.c_str());
+    return 0;
+}
+
+}  // namespace
+
+RunResult run(const std::vector<std::string>& argv, int capture) {
+    RunResult result;
+    int outPipe[2] = {-1, -1}, errPipe[2] = {-1, -1};
+    if (((capture & captureOut) && pipe2(outPipe, O_CLOEXEC) != 0) ||
+        ((capture & captureErr) && pipe2(errPipe, O_CLOEXEC) != 0)) {
+        result.error = "cannot make a pipe: " + errorText(errno);
+        for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+            if (fd >= 0) ::close(fd);
+        return result;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (capture & captureOut) posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+    if (capture & captureErr) posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (outPipe[1] >= 0) ::close(outPipe[1]);
+    if (errPipe[1] >= 0) ::close(errPipe[1]);
+    if (rc != 0) {
+        result.error = "cannot start " + argv[0] + ": " + errorText(rc);
+        if (outPipe[0] >= 0) ::close(outPipe[0]);
+        if (errPipe[0] >= 0) ::close(errPipe[0]);
+        return result;
+    }
+    result.started = true;
+
+    // Read both streams together so that neither pipe fills up and blocks.
+    struct pollfd fds[2];
+    std::string* sinks[2];
+    nfds_t count = 0;
+    if (outPipe[0] >= 0) fds[count] = {outPipe[0], POLLIN, 0}, sinks[count++] = &result.out;
+    if (errPipe[0] >= 0) fds[count] = {errPipe[0], POLLIN, 0}, sinks[count++] = &result.err;
+    nfds_t open = count;
+    char buffer[65536];
+    while (open > 0) {
+        if (poll(fds, count, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        for (nfds_t k = 0; k < count; ++k) {
+            if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            ssize_t n = ::read(fds[k].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[k]->append(buffer, std::size_t(n));
+            } else if (n == 0 || errno != EINTR) {
+                ::close(fds[k].fd);
+                fds[k].fd = -1;
+                --open;
+            }
+        }
+    }
+    for (nfds_t k = 0; k < count; ++k)
+        if (fds[k].fd >= 0) ::close(fds[k].fd);
+
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    return result;
+}
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+bool isFolder(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string data;
+    char buffer[65536];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) != 0) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return std::nullopt;
+        }
+        data.append(buffer, std::size_t(n));
+    }
+    ::close(fd);
+    return data;
+}
+
+std::string absolute(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char buffer[4096];
+    if (!getcwd(buffer, sizeof buffer)) return path;
+    std::string folder = buffer;
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    return folder + path;
+}
+
+std::unique_ptr<FileView> FileView::open(const std::string& path, std::string& error) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "cannot open " + path + ": " + errorText(errno);
+        return nullptr;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = path + " is not a file";
+        ::close(fd);
+        return nullptr;
+    }
+    std::size_t size = std::size_t(st.st_size);
+    void* address = nullptr;
+    if (size > 0) {
+        address = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (address == MAP_FAILED) {
+            error = "cannot read " + path + ": " + errorText(errno);
+            ::close(fd);
+            return nullptr;
+        }
+    }
+    ::close(fd);
+    return std::make_unique<MappedView>(address, size);
+}
+
+std::unique_ptr<FileWriter> FileWriter::open(const std::string& path, std::string& error) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) {
+        error = "cannot open " + path + " for writing: " + errorText(errno);
+        return nullptr;
+    }
+    return std::make_unique<FdWriter>(fd);
+}
+
+bool madeByTools(const std::string& path) {
+    std::string absolutePath = absolute(path);
+    std::optional<std::string> now = ledgerLine(absolutePath);
+    if (!now) return false;
+    std::string ledger = ledgerPath();
+    int fd = ledger.empty() ? -1 : ::open(ledger.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    flock(fd, LOCK_SH);
+    std::string text;
+    char buffer[65536];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, std::size_t(n));
+    flock(fd, LOCK_UN);
+    ::close(fd);
+    for (const std::string& line : splitLf(text))
+        if (line == *now) return true;
+    return false;
+}
+
+Outputs::Outputs(std::vector<std::string> inputs) : inputs_(std::move(inputs)) {}
+
+Outputs::~Outputs() { discard(); }
+
+std::optional<std::string> Outputs::stage(const std::string& target, std::string& error) {
+    if (target.empty() || target.back() == '/' || isFolder(target)) {
+        error = "the output " + target + " is not a file name";
+        return std::nullopt;
+    }
+    for (const std::string& input : inputs_)
+        if (input == target || sameFile(input, target)) {
+            error = "the output " + target + " is an input of this step; it is not written over";
+            return std::nullopt;
+        }
+    for (const Entry& e : entries_)
+        if (e.target == target || sameFile(e.target, target)) {
+            error = "the output " + target + " is named twice";
+            return std::nullopt;
+        }
+    if (exists(target) && !madeByTools(target)) {
+        error = "the output " + target + " already exists and was not made by this program; it is left alone";
+        return std::nullopt;
+    }
+    // Staging name: the target's name with ".part-PID-N" before its extension.
+    std::string folder = folderOf(target), name = target.substr(folder.size());
+    std::size_t dot = name.rfind('.');
+    std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    std::string extension = stem.size() == name.size() ? "" : name.substr(dot);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string staged = folder + stem + ".part-" + std::to_string(getpid()) + "-" +
+                             std::to_string(entries_.size() * 100 + std::size_t(attempt)) + extension;
+        int fd = ::open(staged.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            entries_.push_back({staged, target});
+            return staged;
+        }
+        if (errno != EEXIST) {
+            error = "cannot create a file next to " + target + ": " + errorText(errno);
+            return std::nullopt;
+        }
+    }
+    error = "cannot find a free temporary name next to " + target;
+    return std::nullopt;
+}
+
+bool Outputs::commit(std::string& error) {
+    std::vector<std::string> made;
+    bool ok = true;
+    for (Entry& e : entries_) {
+        if (e.staged.empty()) continue;
+        int rc;
+        if (exists(e.target)) {
+            // Checked again: only a file of ours is replaced.
+            rc = madeByTools(e.target) ? (std::rename(e.staged.c_str(), e.target.c_str()) == 0 ? 0 : errno) : EEXIST;
+        } else {
+            rc = renameNoReplace(e.staged, e.target);
+        }
+        if (rc != 0) {
+            error = "cannot put " + e.target + " in place: " +
+                    (rc == EEXIST ? std::string("a file of that name appeared meanwhile") : errorText(rc));
+            ok = false;
+            break;
+        }
+        e.staged.clear();
+        made.push_back(absolute(e.target));
+    }
+    recordMade(made);
+    discard();
+    return ok;
+}
+
+void Outputs::discard() {
+    for (Entry& e : entries_) {
+        if (!e.staged.empty()) unlink(e.staged.c_str());
+        e.staged.clear();
+    }
+}
+
+}  // namespace kx::adapt::sys
