@@ -1,0 +1,75 @@
+// The desktop front end on Qt Widgets: builds the program's windows from their
+// descriptions, turns the user's actions into events for waitEvent(), and
+// carries out calls from other threads on the thread that owns the windows.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/ui.h"
+
+class QWidget;
+
+namespace kx {
+
+class QtUi : public Ui {
+public:
+    // To be made on the thread that made the QApplication; that thread owns
+    // the windows and must be the one that calls waitEvent() (other threads
+    // may call it too when that thread runs Qt's own loop).
+    QtUi();
+    ~QtUi() override;
+    QtUi(const QtUi&) = delete;
+    QtUi& operator=(const QtUi&) = delete;
+
+    bool openWindow(const WindowDesc& window) override;
+    void closeWindow(int window) override;
+    void addMenuTitle(int window, std::string_view title) override;
+
+    void setText(int control, std::string_view text) override;
+    std::string text(int control) override;
+    void setChecked(int control, bool checked) override;
+    bool checked(int control) override;
+
+    void addItem(int control, std::string_view text) override;
+    void insertItem(int control, int index, std::string_view text) override;
+    void clearItems(int control) override;
+    int itemCount(int control) override;
+    std::string itemText(int control, int index) override;
+    void select(int control, int index) override;
+    int selected(int control) override;
+
+    void addColumn(int control, std::string_view title, int width) override;
+    int columnCount(int control) override;
+    void addRow(int control, const std::vector<std::string>& cells) override;
+    void removeRow(int control, int row) override;
+    std::string cellText(int control, int row, int column) override;
+    void setRowColour(int control, int row, RowColour colour) override;
+
+    void setProgress(int control, int value) override;
+    void setStatus(std::string_view text) override;
+    void setFocus(int control) override;
+    void showBalloonTip(int control, std::string_view text, std::string_view title, int icon) override;
+
+    Event waitEvent() override;
+
+    void messageBox(std::string_view title, std::string_view text) override;
+    ChosenPath openFileDialog(std::string_view title, std::string_view initialFile, std::string_view filter,
+                              int firstFilter) override;
+    ChosenPath chooseFolder(std::string_view title, std::string_view initialFolder) override;
+    bool shellOpen(std::string_view target) override;
+    void loadSound(const std::string& path) override;
+    void playSound() override;
+
+    // The top-level widget of an open window, or null (owning thread only;
+    // for tests and screenshots).
+    QWidget* windowWidget(int window);
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+}  // namespace kx

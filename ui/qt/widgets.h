@@ -1,0 +1,104 @@
+// The few widgets the desktop front end needs beyond Qt's own: a top-level
+// window that leaves closing to the program, the hyperlink text, the
+// drop-down list of fixed open height, the balloon tool-tip and the help page.
+#pragma once
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kx {
+
+// UTF-8 QString from cp1252 text and back (unknown letters become '?').
+QString toQt(std::string_view cp1252);
+std::string fromQt(const QString& text);
+// Captions of buttons, tabs and menus show their ampersands as typed.
+QString withoutMnemonics(QString text);
+
+// A window whose close box asks the program instead of closing.
+class TopWindow : public QWidget {
+public:
+    std::function<void()> onCloseRequest;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};
+
+// Black text that does not change on hover, with a hand pointer; releasing
+// the left mouse button over it reports.
+class Hyperlink : public QLabel {
+public:
+    explicit Hyperlink(QWidget* parent);
+    std::function<void()> onRelease;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A list that cannot be typed into; opened, it and its list are at most
+// `openHeight` pixels high.
+class DropDown : public QComboBox {
+public:
+    DropDown(QWidget* parent, int openHeight);
+    void showPopup() override;
+
+private:
+    int openHeight_;
+};
+
+// Balloon tool-tips: one tip window shared by every control that has a tip.
+// The tip text, title and icon live on the control (see attach); the tip is
+// shown while the pointer rests on the control of the active window.
+class BalloonTips : public QObject {
+public:
+    static constexpr int maxWidth = 180;
+    BalloonTips();
+    ~BalloonTips() override;
+    void attach(QWidget* control, const QString& text, const QString& title, int icon);
+    // The tip window (hidden when no tip is shown).
+    QWidget* tipWindow() const { return tip_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void show(QWidget* control, const QPoint& globalPos);
+    QFrame* tip_;
+    QLabel* icon_;
+    QLabel* title_;
+    QLabel* body_;
+};
+
+// The help window's page: the program downloads the address itself, off the
+// owning thread, and shows the answer as rich text; links to other pages of
+// plain HTTP sites load here too, other links go to the desktop.
+class HelpPage : public QTextBrowser {
+public:
+    explicit HelpPage(QWidget* parent);
+    ~HelpPage() override;
+    void load(const QString& url);
+    QString address() const { return address_; }
+    // Whether the last requested page has arrived (or failed).
+    bool settled() const { return settled_; }
+
+    QVariant loadResource(int type, const QUrl& name) override;
+
+private:
+    struct Token;
+    void arrive(unsigned generation, bool ok, const std::string& body);
+    std::shared_ptr<Token> token_;
+    QString address_;
+    unsigned generation_ = 0;
+    bool settled_ = true;
+};
+
+}  // namespace kx
