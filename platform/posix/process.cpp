@@ -6,8 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include "app/text.h"
 #include "platform/command_line.h"
 #include "platform/encoding.h"
@@ -48,7 +46,10 @@ StartResult runCommandLine(std::string_view commandLine, std::string_view workin
     std::vector<std::string> args = splitCommandLine(commandLine);
     if (args.empty()) return result;
 
-    std::string folder = toUtf8(workingFolder);
+    // Paths are joined to the folder before the child changes into it: make it absolute.
+    std::string folder(workingFolder);
+    if (!folder.empty() && folder.front() != '/') folder = fs::currentFolder() + folder;
+    folder = toUtf8(folder);
     bool batch = isBatchName(args[0]);
     std::vector<std::string> argv;
     for (const auto& a : args) argv.push_back(toUtf8(a));

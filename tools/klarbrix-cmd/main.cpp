@@ -70,10 +70,11 @@ int deleteFiles(const BatchCommand& command, const std::string& folder) {
     int status = 0;
     for (const auto& name : command.names) {
         auto path = name.empty() ? std::nullopt : actualName(pathIn(folder, name));
-        const char* problem = !path                      ? "fichier introuvable"
-                              : kx::fs::isFolder(*path)  ? "c'est un dossier, rien n'est supprime"  // nor its contents
-                              : !kx::fs::removeFile(*path) ? "suppression impossible"
-                                                         : nullptr;
+        const char* problem = nullptr;
+        if (name.empty()) problem = "nom de fichier vide";
+        else if (!path) problem = "fichier introuvable";
+        else if (kx::fs::isFolder(*path)) problem = "c'est un dossier, rien n'est supprime";  // nor its contents
+        else if (!kx::fs::removeFile(*path)) problem = "suppression impossible";
         if (problem) report(problem, name), status = 1;
     }
     return status;
@@ -88,7 +89,8 @@ int removeFolders(const BatchCommand& command, const std::string& folder) {
     for (const auto& name : command.names) {
         auto path = name.empty() ? std::nullopt : actualName(pathIn(folder, name));
         const char* problem = nullptr;
-        if (!path || !kx::fs::isFolder(*path)) problem = "dossier introuvable";
+        if (name.empty()) problem = "nom de dossier vide";
+        else if (!path || !kx::fs::isFolder(*path)) problem = "dossier introuvable";
         else if (kx::changedFolder(*path, "") == "/") problem = "la racine n'est jamais supprimee";
         else if (!command.subfolders && !kx::fs::listFolder(*path).value_or(std::vector<std::string>{}).empty())
             problem = "le dossier n'est pas vide";
