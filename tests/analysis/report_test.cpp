@@ -125,9 +125,3 @@ TEST(ReportScan, TablesHaveFixedSizes) {
     EXPECT_EQ(scan.audioItems, items({"track #7  DTS  und"}));
     EXPECT_EQ(scan.tracks[1].trackId, "");
 }
-
-TEST(ReportScan, ShortLinesHaveEmptyValues) {
-    EXPECT_EQ(reportValue(row("ID", "")), "");
-    EXPECT_EQ(reportValue("ID  : 2"), "");
-    EXPECT_EQ(reportValue(row("ID", "12")), "12");
-}
