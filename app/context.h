@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -56,6 +57,7 @@ struct AppContext {
     SharedState& state;
     std::string programFolder;  // the folder the program started in; holds options.txt and Applications
     std::string site;           // the project web site: scheme and host, no final slash
+    std::function<bool()> analysisRunning;  // whether the analysis worker still runs
 };
 
 }  // namespace kx

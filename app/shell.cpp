@@ -8,6 +8,8 @@
 #include "analysis/analyse_source.h"
 #include "analysis/path_checks.h"
 #include "app/text.h"
+#include "processing/queue.h"
+#include "processing/run_immediate.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "ui/ui.h"
@@ -46,7 +48,8 @@ Shell::Shell(Ui& ui, ShellConfig config)
     : ui_(ui),
       config_(std::move(config)),
       settings_(config_.programFolder + "options.txt"),
-      context_{ui_, settings_, state_, config_.programFolder, config_.site} {}
+      context_{ui_, settings_, state_, config_.programFolder, config_.site,
+               [this] { return analysisWorker_.running(); }} {}
 
 bool Shell::busy() const {
     return analysisWorker_.running() || runWorker_.running() || queueAddWorker_.running() ||
@@ -226,32 +229,38 @@ void Shell::cancelSource() {
     fs::removeFile(config_.programFolder + "mediainfo.txt");
 }
 
+// A result folder must be chosen when the result does not go beside the
+// source: without one the result would be a bare name, never found.
+bool Shell::remuxFolderReady() {
+    if (settings_.isOff("remuxdest = ") || !settings_.getOption("cheminremux = ").empty()) return true;
+    ui_.messageBox(information, "Veuillez choisir un répertoire de remuxage dans les options"_cp);
+    return false;
+}
+
+bool Shell::fileLoaded() {
+    if (!ui_.text(fileNameField).empty()) return true;
+    ui_.messageBox(information, "Veuillez sélectionner un fichier à traiter"_cp);
+    return false;
+}
+
 void Shell::start() {
-    if (ui_.text(fileNameField).empty()) {
-        ui_.messageBox(information, "Veuillez sélectionner un fichier à traiter"_cp);
-        return;
-    }
-    if (runWorker_.running()) return;
-    runWorker_.start([] {});
+    if (!fileLoaded() || runWorker_.running() || !remuxFolderReady()) return;
+    runWorker_.start([this] { runImmediate(context_); });
 }
 
 void Shell::addToQueue() {
-    if (ui_.text(fileNameField).empty()) {
-        ui_.messageBox(information, "Veuillez sélectionner un fichier à traiter"_cp);
-        return;
-    }
-    if (queueAddWorker_.running()) return;
+    if (!fileLoaded() || queueAddWorker_.running() || !remuxFolderReady()) return;
     bool emptyQueue = state_.with([](AppState& s) { return s.queueCount == 0; });
     if (emptyQueue) ui_.clearItems(queueList);
     state_.with([](AppState& s) { ++s.queueCount; });
-    queueAddWorker_.start([] {});
-    ui_.setStatus("Choisir un fichier");
+    ui_.setStatus("Choisir un fichier");  // before the worker's own texts
+    queueAddWorker_.start([this] { addJob(context_); });
 }
 
 void Shell::processQueue() {
     bool empty = state_.with([](AppState& s) { return s.queueCount == 0; });
     if (empty || queueRunWorker_.running()) return;
-    queueRunWorker_.start([] {});
+    queueRunWorker_.start([this] { kx::processQueue(context_); });
 }
 
 }  // namespace kx

@@ -38,6 +38,8 @@ private:
     void start();
     void addToQueue();
     void processQueue();
+    bool fileLoaded();
+    bool remuxFolderReady();
     // A path that the scripts can carry; otherwise the user is told and the
     // dialog counts as cancelled (the empty path is returned).
     std::string acceptPath(const struct ChosenPath& chosen);

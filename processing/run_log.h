@@ -1,0 +1,31 @@
+// The text of log.txt: a head with the program's version, then the scripts
+// and the tools' logs of one run, each under its header, with the user's
+// folder and title replaced by "fichier".
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kx {
+
+// Replaces every occurrence of `sourceStem` (source folder + base name), as
+// written and as a script carries it (with its "%" doubled), by "fichier".
+std::string anonymise(std::string_view text, std::string_view sourceStem);
+
+// The contents of each file that goes into the log; an absent one leaves its
+// section out (the caller applies each section's own condition).
+struct RunLogSources {
+    std::int64_t version = 0;
+    std::string sourceStem;
+    std::optional<std::string> extractBat;     // copied unchanged
+    std::optional<std::string> mediaInfo;
+    std::optional<std::string> mkvextractBat;
+    std::optional<std::string> transcoderLog;
+    std::optional<std::string> mkvmergeBat;
+};
+
+std::string runLogText(const RunLogSources& sources);
+
+}  // namespace kx
