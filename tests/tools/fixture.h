@@ -7,7 +7,7 @@
 
 #include "tools/adapters/json.h"
 
-namespace kx::testing {
+namespace kx::adapt::fixtures {
 
 inline std::string fixture(const std::string& name) {
     std::ifstream in(std::string(KLARBRIX_SOURCE_DIR) + "/tests/tools/fixtures/" + name, std::ios::binary);
@@ -19,4 +19,4 @@ inline json::Value jsonFixture(const std::string& name) {
     return parsed.value ? *parsed.value : json::Value();
 }
 
-}  // namespace kx::testing
+}  // namespace kx::adapt::fixtures

@@ -42,13 +42,13 @@ Repaired dts(const Data& in) {
 // Bytes that hold no sync word but one false AC3 one (valid-looking header).
 const Data garbage = bytesOf(std::string("no audio here \x0B\x77\x00\x00\x14\x40 more junk", 31));
 
-class Ac3Frames : public ::testing::Test {
+class RepairAc3 : public ::testing::Test {
 protected:
-    Data stream = bytesOf(testing::fixture("two-frames.ac3"));
+    Data stream = bytesOf(fixtures::fixture("two-frames.ac3"));
     Data f1 = slice(stream, 0, 768), f2 = slice(stream, 768, 768);
 };
 
-TEST_F(Ac3Frames, RealFramesAreWholeAndPassUnchanged) {
+TEST_F(RepairAc3, RealFramesAreWholeAndPassUnchanged) {
     ASSERT_EQ(stream.size(), 1536u);
     EXPECT_EQ(ac3FrameSize(f1.data()), 768u);  // 192 kb/s at 48 kHz
     EXPECT_TRUE(ac3CrcOk(f1));
@@ -60,7 +60,7 @@ TEST_F(Ac3Frames, RealFramesAreWholeAndPassUnchanged) {
     EXPECT_EQ(r.stats.crcErrors, 0);
 }
 
-TEST_F(Ac3Frames, GarbageBeforeAndBetweenFramesIsDropped) {
+TEST_F(RepairAc3, GarbageBeforeAndBetweenFramesIsDropped) {
     Repaired r = ac3(concat({garbage, f1, garbage, garbage, f2}));
     EXPECT_EQ(r.out, stream);
     EXPECT_EQ(r.stats.droppedBytes, std::int64_t(3 * garbage.size()));
@@ -68,7 +68,7 @@ TEST_F(Ac3Frames, GarbageBeforeAndBetweenFramesIsDropped) {
     EXPECT_EQ(r.stats.frames, 2);
 }
 
-TEST_F(Ac3Frames, WrongCrcsAreRewritten) {
+TEST_F(RepairAc3, WrongCrcsAreRewritten) {
     Data badCrc1 = f1, badCrc2 = f2;
     badCrc1[2] ^= 0x5A;
     badCrc2[767] ^= 0x01;
@@ -87,7 +87,7 @@ TEST_F(Ac3Frames, WrongCrcsAreRewritten) {
     EXPECT_EQ(slice(r.out, 768, 768), f2);
 }
 
-TEST_F(Ac3Frames, OtherCrcModes) {
+TEST_F(RepairAc3, OtherCrcModes) {
     Data bad = f1;
     bad[500] ^= 0x10;  // in the second CRC's part
     Repaired kept = ac3(concat({bad, f2}), CrcMode::ignore);
@@ -98,7 +98,7 @@ TEST_F(Ac3Frames, OtherCrcModes) {
     EXPECT_EQ(skipped.stats.framesSkipped, 1);
 }
 
-TEST_F(Ac3Frames, TruncatedLastFrameIsDropped) {
+TEST_F(RepairAc3, TruncatedLastFrameIsDropped) {
     Repaired r = ac3(concat({f1, f2, slice(f1, 0, 500)}));
     EXPECT_EQ(r.out, stream);
     EXPECT_EQ(r.stats.truncatedBytes, 500);
@@ -108,7 +108,7 @@ TEST_F(Ac3Frames, TruncatedLastFrameIsDropped) {
     EXPECT_EQ(r.out, f1);
 }
 
-TEST(Ac3Header, FrameSizes) {
+TEST(RepairAc3Header, FrameSizes) {
     unsigned char h[6] = {0x0B, 0x77, 0, 0, 0x41, 0x40};  // 44.1 kHz, 32 kb/s, odd code: 70 words
     EXPECT_EQ(ac3FrameSize(h), 140u);
     h[4] = 0x80 | 37;  // 32 kHz, 640 kb/s
@@ -121,8 +121,8 @@ TEST(Ac3Header, FrameSizes) {
     EXPECT_EQ(ac3FrameSize(h), 0u);
 }
 
-TEST(Eac3Frames, OneCrcOverTheWholeFrame) {
-    Data stream = bytesOf(testing::fixture("two-frames.eac3"));
+TEST(RepairEac3, OneCrcOverTheWholeFrame) {
+    Data stream = bytesOf(fixtures::fixture("two-frames.eac3"));
     ASSERT_EQ(stream.size(), 3584u);
     Data f1 = slice(stream, 0, 1792);
     EXPECT_EQ(ac3FrameSize(f1.data()), 1792u);
@@ -134,13 +134,13 @@ TEST(Eac3Frames, OneCrcOverTheWholeFrame) {
     EXPECT_EQ(r.stats.crcFixed, 1);
 }
 
-class DtsFrames : public ::testing::Test {
+class RepairDts : public ::testing::Test {
 protected:
-    Data stream = bytesOf(testing::fixture("three-frames.dts"));
+    Data stream = bytesOf(fixtures::fixture("three-frames.dts"));
     Data f1 = slice(stream, 0, 1024), f2 = slice(stream, 1024, 1024), f3 = slice(stream, 2048, 1024);
 };
 
-TEST_F(DtsFrames, RealFramesPassUnchanged) {
+TEST_F(RepairDts, RealFramesPassUnchanged) {
     ASSERT_EQ(stream.size(), 3072u);
     EXPECT_EQ(dtsFrameSize(f1.data()), 1024u);  // 768 kb/s, 512 samples at 48 kHz
     Repaired r = dts(stream);
@@ -149,7 +149,7 @@ TEST_F(DtsFrames, RealFramesPassUnchanged) {
     EXPECT_EQ(r.stats.droppedBytes, 0);
 }
 
-TEST_F(DtsFrames, GarbageAndATruncatedEndAreDropped) {
+TEST_F(RepairDts, GarbageAndATruncatedEndAreDropped) {
     Repaired r = dts(concat({garbage, f1, f2, garbage, f3, slice(f1, 0, 600)}));
     // f2 is followed by garbage, but its header matches f1's: it is kept.
     EXPECT_EQ(r.out, stream);
@@ -158,7 +158,7 @@ TEST_F(DtsFrames, GarbageAndATruncatedEndAreDropped) {
     EXPECT_EQ(r.stats.droppedRuns, 3);
 }
 
-TEST_F(DtsFrames, ExtensionFramesAreKept) {
+TEST_F(RepairDts, ExtensionFramesAreKept) {
     // A DTS-HD extension frame of 100 bytes (header of 16) after each core frame.
     Data extension(100, 0x55);
     Data header{0x64, 0x58, 0x20, 0x25, 0x00, 0x01, 0xE0, 0x0C, 0x60};
@@ -170,7 +170,7 @@ TEST_F(DtsFrames, ExtensionFramesAreKept) {
     EXPECT_EQ(r.stats.extensionFrames, 2);
 }
 
-TEST(Frames, NoFrameInOtherData) {
+TEST(RepairFrames, NoFrameInOtherData) {
     Data noise;
     for (int k = 0; k < 5000; ++k) noise.push_back((unsigned char)(k * 7919 % 251));
     EXPECT_EQ(ac3(noise).stats.frames, 0);
@@ -178,7 +178,7 @@ TEST(Frames, NoFrameInOtherData) {
     EXPECT_EQ(ac3(Data()).out.size(), 0u);
 }
 
-TEST(Frames, KindByFileName) {
+TEST(RepairFrames, KindByFileName) {
     EXPECT_EQ(streamKindOfName("/f/Film.AC3"), StreamKind::ac3);
     EXPECT_EQ(streamKindOfName("/f/a.eac3"), StreamKind::ac3);
     EXPECT_EQ(streamKindOfName("/f/a.dts"), StreamKind::dts);
@@ -186,7 +186,7 @@ TEST(Frames, KindByFileName) {
     EXPECT_EQ(streamKindOfName("/f.dts/a"), StreamKind::other);
 }
 
-TEST_F(Ac3Frames, RepairLog) {
+TEST_F(RepairAc3, RepairLog) {
     Data bad = f2;
     bad[3] ^= 1;
     Repaired r = ac3(concat({garbage, f1, bad, slice(f1, 0, 10)}));

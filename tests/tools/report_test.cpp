@@ -10,8 +10,8 @@
 namespace kx::adapt {
 namespace {
 
-using testing::fixture;
-using testing::jsonFixture;
+using fixtures::fixture;
+using fixtures::jsonFixture;
 
 std::string reportOf(const json::Value& root) {
     std::string error;
@@ -79,7 +79,7 @@ std::int64_t delayAsRead(const std::string& value) {
     return readNumber(seconds) * 1000 + readNumber(millis);
 }
 
-TEST(MediaInfoReport, RecordedDemoFileGivesTheExpectedReport) {
+TEST(AdapterReport, RecordedDemoFileGivesTheExpectedReport) {
     std::string report = reportOf(jsonFixture("demo-mediainfo.json"));
     EXPECT_EQ(report, expectedReport("demo-report.txt"));
 
@@ -97,7 +97,7 @@ TEST(MediaInfoReport, RecordedDemoFileGivesTheExpectedReport) {
     EXPECT_EQ(frameRate, "23.976");
 }
 
-TEST(MediaInfoReport, RecordedVarietyFileGivesTheExpectedReport) {
+TEST(AdapterReport, RecordedVarietyFileGivesTheExpectedReport) {
     // Two videos (25 and 23.976 fps), AAC with a negative delay, E-AC-3 without
     // a language, forced ASS subtitles with a title.
     std::string report = reportOf(jsonFixture("variety-mediainfo.json"));
@@ -116,7 +116,7 @@ TEST(MediaInfoReport, RecordedVarietyFileGivesTheExpectedReport) {
     EXPECT_EQ(tracks[4].language, "English");
 }
 
-TEST(MediaInfoReport, DelaysReadBackToTheSameMilliseconds) {
+TEST(AdapterReport, DelaysReadBackToTheSameMilliseconds) {
     EXPECT_EQ(delayText(1023), "1s 23ms");
     EXPECT_EQ(delayText(-42), "-42ms");
     EXPECT_EQ(delayText(0), "");
@@ -128,7 +128,7 @@ TEST(MediaInfoReport, DelaysReadBackToTheSameMilliseconds) {
         EXPECT_EQ(delayAsRead(delayText(ms)), ms) << delayText(ms);
 }
 
-TEST(MediaInfoReport, LanguageNames) {
+TEST(AdapterReport, LanguageNames) {
     EXPECT_EQ(languageName("fr"), "French");
     EXPECT_EQ(languageName("fre"), "French");
     EXPECT_EQ(languageName("fra"), "French");
@@ -140,15 +140,17 @@ TEST(MediaInfoReport, LanguageNames) {
     EXPECT_EQ(languageName("xqz"), "xqz");
 }
 
-TEST(MediaInfoReport, FreeTextCannotBreakTheShape) {
+TEST(AdapterReport, FreeTextCannotBreakTheShape) {
     // A title with a line break and the words "Frame rate", and a subtitle
     // without language: the frame rate stays the video's, the title stays on
-    // one line, and the subtitle language is read as "und".
+    // one line, and the subtitle language is read as "und". A track without
+    // ID (a raw stream) is no track for the reader.
     std::string report = reportOfText(R"({"media":{"@ref":"/films/Frame rate test.mkv","track":[
         {"@type":"General","Format":"Matroska"},
         {"@type":"Video","ID":"1","Format":"AVC","FrameRate":"25.000"},
         {"@type":"Audio","ID":"2","Format":"AC-3","Title":"Frame rate\nID 7","Language":"en"},
-        {"@type":"Text","ID":"3","Format":"PGS"}]}})");
+        {"@type":"Text","ID":"3","Format":"PGS"},
+        {"@type":"Audio","Format":"DTS","Language":"fr"}]}})");
     std::string frameRate;
     std::vector<ReadTrack> tracks = readLikeTheProgram(report, frameRate);
     EXPECT_EQ(frameRate, "25.000");
@@ -159,7 +161,7 @@ TEST(MediaInfoReport, FreeTextCannotBreakTheShape) {
     EXPECT_NE(report.find(reportLine("Title", "Frame-rate ID 7")), std::string::npos);
 }
 
-TEST(MediaInfoReport, ManyTracksStillFitTheReaderTable) {
+TEST(AdapterReport, ManyTracksStillFitTheReaderTable) {
     std::string tracks = R"({"@type":"General","Format":"Matroska","FileSize":"123456789","Duration":"5400.5"},
         {"@type":"Video","ID":"1","Format":"HEVC","FrameRate":"23.976","Width":"1920","Height":"1080"})";
     for (int k = 0; k < 10; ++k)
@@ -182,7 +184,7 @@ TEST(MediaInfoReport, ManyTracksStillFitTheReaderTable) {
     EXPECT_EQ(frameRate, "23.976");
 }
 
-TEST(MediaInfoReport, NotAMediaInfoDocument) {
+TEST(AdapterReport, NotAMediaInfoDocument) {
     std::string error;
     json::ParseResult parsed = json::parse(R"({"tracks":[]})");
     ASSERT_TRUE(parsed.value);
@@ -190,7 +192,7 @@ TEST(MediaInfoReport, NotAMediaInfoDocument) {
     EXPECT_FALSE(error.empty());
 }
 
-TEST(Json, ReadsWhatTheToolsPrint) {
+TEST(AdapterJson, ReadsWhatTheToolsPrint) {
     json::ParseResult p = json::parse(R"( {"a": [1, -2.5e3, true, false, null],
         "uid": 12333484388581662351, "s": "\u00e9\"\\\/\n\ud83d\ude00", "a": 2} )");
     ASSERT_TRUE(p.value) << p.error;
@@ -206,7 +208,7 @@ TEST(Json, ReadsWhatTheToolsPrint) {
     EXPECT_EQ(json::Value::makeString("42").integer(), 42);
 }
 
-TEST(Json, RefusesBrokenDocuments) {
+TEST(AdapterJson, RefusesBrokenDocuments) {
     for (const char* bad : {"", "{", "[1,]", "{\"a\" 1}", "\"abc", "01x", "{\"a\":1} x", "\"\\ud800\"", "tru",
                             "\"a\tb\"", "-", "1.", "[1 2]"})
         EXPECT_FALSE(json::parse(bad).value) << bad;

@@ -8,7 +8,7 @@
 namespace kx::adapt {
 namespace {
 
-using testing::jsonFixture;
+using fixtures::jsonFixture;
 
 TrackMap mapOf(const std::string& fixtureName) {
     std::string error;
@@ -38,7 +38,7 @@ const char* shuffledIdentify = R"({"container":{"recognized":true,"type":"Matros
     {"id":2,"type":"audio","properties":{"number":7}},
     {"id":3,"type":"subtitles","properties":{"number":2}}]})";
 
-TEST(TrackMap, FromRecordedIdentification) {
+TEST(AdapterTrackMap, FromRecordedIdentification) {
     EXPECT_EQ(mapOf("demo-mkvmerge.json"), (TrackMap{{1, 0}, {2, 1}, {3, 2}, {4, 3}}));
     // A raw track file: one track 0 without a number, so nothing to map.
     EXPECT_TRUE(mapOf("raw-ac3-mkvmerge.json").empty());
@@ -52,7 +52,7 @@ TEST(TrackMap, FromRecordedIdentification) {
     EXPECT_NE(error.find("could not be recognized"), std::string::npos);
 }
 
-TEST(Mkvextract, CommandLineOfTheScript) {
+TEST(MkvextractAdapter, CommandLineOfTheScript) {
     // mkvextract.exe tracks "SOURCE" 1:"V" 2:"A" 4:"S" (the launcher has split it).
     std::string error;
     std::optional<ExtractRequest> request =
@@ -70,7 +70,7 @@ TEST(Mkvextract, CommandLineOfTheScript) {
     EXPECT_EQ(joined(extractCommand(*request, {})), "mkvextract s.mkv tracks 0:v.h264 2:a.dts 3:s.srt");
 }
 
-TEST(Mkvextract, DoubtfulTargets) {
+TEST(MkvextractAdapter, DoubtfulTargets) {
     std::string error;
     // A subtitle format without a file name gives an empty target: left out.
     std::optional<ExtractRequest> request = parseExtractArgs({"tracks", "s.mkv", "1:v.h264", "2:a.dts", "3:"}, error);
@@ -101,7 +101,7 @@ std::vector<std::string> rewrite(const std::vector<std::string>& args, const std
     return out;
 }
 
-TEST(Mkvmerge, ExtractionFormKeepsRawTrackFilesAsTheyAre) {
+TEST(MkvmergeAdapter, ExtractionFormKeepsRawTrackFilesAsTheyAre) {
     std::vector<std::string> args{"-o", "/f/a_remux.mkv", "--default-duration", "0:23.976fps", "--compression",
                                   "0:none", "/f/a.h264", "--sync", "0:1500", "--compression", "0:none",
                                   "--language", "0:fre", "/f/a.ac3", "--language", "1:fre", "/f/a.dts",
@@ -116,7 +116,7 @@ TEST(Mkvmerge, ExtractionFormKeepsRawTrackFilesAsTheyAre) {
     EXPECT_TRUE(warnings.empty());
 }
 
-TEST(Mkvmerge, DirectFormMapsEveryTrackOfTheSource) {
+TEST(MkvmergeAdapter, DirectFormMapsEveryTrackOfTheSource) {
     // Video 1, audio 2 (eng), subtitle 4 (fre) of the demo file.
     std::vector<std::string> args{"-o", "/f/a_remux.mkv", "--default-duration", "0:25.000fps", "--compression",
                                   "1:none", "--compression", "2:none", "--language", "2:eng", "--language",
@@ -132,7 +132,7 @@ TEST(Mkvmerge, DirectFormMapsEveryTrackOfTheSource) {
     EXPECT_NE(warnings[0].find("track number 0"), std::string::npos);
 }
 
-TEST(Mkvmerge, DirectFormWithAnExternalSubtitle) {
+TEST(MkvmergeAdapter, DirectFormWithAnExternalSubtitle) {
     std::vector<std::string> args{"-o", "/r/a.mkv", "--default-duration", "0:23.976fps", "--compression", "3:none",
                                   "--compression", "7:none", "--language", "7:fre", "-a", "7", "-d", "1", "-T",
                                   "-S", "/f/a.mkv", "-s", "0", "-D", "-A", "-T", "/f/s.srt", "--track-order",
@@ -143,7 +143,7 @@ TEST(Mkvmerge, DirectFormWithAnExternalSubtitle) {
               "--language 2:fre -a 2 -d 1 -T -S /f/a.mkv -s 0 -D -A -T /f/s.srt --track-order 0:0,0:2,1:0");
 }
 
-TEST(Mkvmerge, ListsAndOddArguments) {
+TEST(MkvmergeAdapter, ListsAndOddArguments) {
     TrackMap map = mapOfText(shuffledIdentify);
     EXPECT_EQ(joined(rewrite({"-o", "o.mkv", "-a", "!1,7,eng", "--track-name", "3:Le film", "--reduce-to-core",
                               "7", "--title", "3", "s.mkv"},

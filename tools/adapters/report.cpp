@@ -144,9 +144,10 @@ Section general(const json::Value& media, const json::Value& track) {
     return s;
 }
 
-// ID and Format open every track section, with nothing between them.
+// ID and Format open every track section, with nothing between them. A track
+// without ID (a raw stream rather than a Matroska file) gets no ID line.
 void opening(Section& s, const json::Value& track) {
-    add(s, "ID", field(track, "ID"), false);
+    if (!field(track, "ID").empty()) add(s, "ID", field(track, "ID"), false);
     add(s, "Format", field(track, "Format"), false);
 }
 
