@@ -4,6 +4,7 @@
 // and does the work with Debian's mediainfo, mkvtoolnix and ffmpeg.
 // Exit codes: 0 done, 1 done with warnings, 2 failed (message on stderr).
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,16 +35,19 @@ struct Console {
 
 // The last lines of a tool's error output, for messages and logs.
 std::string tail(const std::string& text, std::size_t maxLines = 8) {
-    std::size_t end = text.find_last_not_of("\r\n");
-    if (end == std::string::npos) return {};
-    std::size_t from = end + 1;
-    for (std::size_t lines = 0; lines < maxLines && from > 0; ++lines) {
-        std::size_t nl = text.rfind('\n', from - 1);
-        from = nl == std::string::npos ? 0 : nl;
-        if (nl == std::string::npos) break;
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t end = text.find('\n', from);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(from, end - from);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+        from = end + 1;
     }
-    std::string out = text.substr(from, end + 1 - from);
-    if (!out.empty() && out[0] == '\n') out.erase(0, 1);
+    std::string out;
+    for (std::size_t k = lines.size() > maxLines ? lines.size() - maxLines : 0; k < lines.size(); ++k)
+        out += (out.empty() ? "" : "\n") + lines[k];
     return out;
 }
 
@@ -332,6 +336,13 @@ int dispatch(const std::string& name, const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
     using namespace kx::adapt;
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (std::getenv("KLARBRIX_ADAPTER_CHILD")) {
+        // Started by one of the stand-ins in place of the real tool: a copy
+        // of this program is in PATH under the tool's name.
+        std::fprintf(stderr, "%s: error: the real tool is missing; PATH leads back to this stand-in\n",
+                     argc > 0 ? argv[0] : "adapter");
+        return 2;
+    }
     int code = dispatch(adapterName(argc > 0 ? argv[0] : ""), args);
     if (code < 0 && !args.empty()) {
         std::string name = adapterName(args[0]);

@@ -24,8 +24,9 @@ struct RunResult {
 
 enum Capture { captureNothing = 0, captureOut = 1, captureErr = 2 };
 
-// Starts argv[0] (looked up in PATH) with the given arguments and no shell,
-// standard input from /dev/null, and waits for it.
+// Starts argv[0] (looked up in PATH, this executable passed over) with the
+// given arguments and no shell, standard input from /dev/null, and the
+// environment plus KLARBRIX_ADAPTER_CHILD=1; waits for it.
 RunResult run(const std::vector<std::string>& argv, int capture);
 
 bool exists(const std::string& path);
@@ -65,7 +66,8 @@ public:
 
     // Creates an empty staging file next to `target` and returns its name.
     // Refused when the target is an input or a folder, is already a target of
-    // this run, or exists and was not made by these tools.
+    // this run, or exists and was not made by these tools; an earlier target
+    // that these tools made is deleted at once.
     std::optional<std::string> stage(const std::string& target, std::string& error);
     // Moves every staged file onto its target and notes it as made by these
     // tools. Stops at the first failure.

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
@@ -168,6 +169,25 @@ int renameNoReplace(const std::string& from, const std::string& to) {
     return 0;
 }
 
+// The program `name` as found in PATH, passing over this very executable so
+// that a stand-in installed under a tool's own name cannot call itself.
+std::optional<std::string> findProgram(const std::string& name) {
+    if (name.find('/') != std::string::npos) return name;
+    const char* path = getenv("PATH");
+    std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t from = 0;
+    while (from <= folders.size()) {
+        std::size_t colon = folders.find(':', from);
+        if (colon == std::string::npos) colon = folders.size();
+        std::string folder = folders.substr(from, colon - from);
+        from = colon + 1;
+        std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0 && !isFolder(candidate) && !sameFile(candidate, "/proc/self/exe"))
+            return candidate;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 RunResult run(const std::vector<std::string>& argv, int capture) {
@@ -190,7 +210,15 @@ RunResult run(const std::vector<std::string>& argv, int capture) {
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     pid_t pid = -1;
-    int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    std::vector<char*> environment;
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "KLARBRIX_ADAPTER_CHILD=", 23) != 0) environment.push_back(*e);
+    char marker[] = "KLARBRIX_ADAPTER_CHILD=1";
+    environment.push_back(marker);
+    environment.push_back(nullptr);
+    std::optional<std::string> program = findProgram(argv[0]);
+    int rc = program ? posix_spawn(&pid, program->c_str(), &actions, nullptr, args.data(), environment.data())
+                     : ENOENT;
     posix_spawn_file_actions_destroy(&actions);
     if (outPipe[1] >= 0) ::close(outPipe[1]);
     if (errPipe[1] >= 0) ::close(errPipe[1]);
@@ -353,9 +381,17 @@ std::optional<std::string> Outputs::stage(const std::string& target, std::string
             error = "the output " + target + " is named twice";
             return std::nullopt;
         }
-    if (exists(target) && !madeByTools(target)) {
-        error = "the output " + target + " already exists and was not made by this program; it is left alone";
-        return std::nullopt;
+    if (exists(target)) {
+        if (!madeByTools(target)) {
+            error = "the output " + target + " already exists and was not made by this program; it is left alone";
+            return std::nullopt;
+        }
+        // An earlier output of ours goes now, so that whatever stands under
+        // that name after this run is this run's work.
+        if (unlink(target.c_str()) != 0) {
+            error = "cannot remove the earlier " + target + ": " + errorText(errno);
+            return std::nullopt;
+        }
     }
     // Staging name: the target's name with ".part-PID-N" before its extension.
     std::string folder = folderOf(target), name = target.substr(folder.size());
@@ -385,13 +421,7 @@ bool Outputs::commit(std::string& error) {
     bool ok = true;
     for (Entry& e : entries_) {
         if (e.staged.empty()) continue;
-        int rc;
-        if (exists(e.target)) {
-            // Checked again: only a file of ours is replaced.
-            rc = madeByTools(e.target) ? (std::rename(e.staged.c_str(), e.target.c_str()) == 0 ? 0 : errno) : EEXIST;
-        } else {
-            rc = renameNoReplace(e.staged, e.target);
-        }
+        int rc = renameNoReplace(e.staged, e.target);
         if (rc != 0) {
             error = "cannot put " + e.target + " in place: " +
                     (rc == EEXIST ? std::string("a file of that name appeared meanwhile") : errorText(rc));
