@@ -8,6 +8,7 @@
 #include "analysis/analyse_source.h"
 #include "analysis/path_checks.h"
 #include "app/text.h"
+#include "app/update_check.h"
 #include "processing/queue.h"
 #include "processing/run_immediate.h"
 #include "platform/encoding.h"
@@ -80,6 +81,9 @@ bool Shell::startUp() {
         ui_.closeWindow(mainWindow);
         return false;
     }
+    if (settings_.getOption("checkupdate = ") == "1" &&
+        newerVersionPublished(config_.site, config_.programFolder, programVersion))
+        ui_.addMenuTitle(mainWindow, "Une nouvelle version est en ligne !");
     return true;
 }
 
