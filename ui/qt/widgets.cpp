@@ -165,7 +165,6 @@ void BalloonTips::show(QWidget* control, const QPoint& globalPos) {
     tip_->adjustSize();
     tip_->move(globalPos + QPoint(2, 18));
     tip_->show();
-    tip_->raise();
 }
 
 // The state a download thread shares with its page: the page takes it
