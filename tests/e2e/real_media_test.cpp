@@ -1,0 +1,287 @@
+// The whole program on real media: klarbrix-drive with the real tool
+// stand-ins of the build, which call mkvtoolnix, mediainfo and ffmpeg.
+// Results are looked into with mkvmerge -J, mkvinfo and ffmpeg's decoder.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "drive.h"
+#include "e2e/media.h"
+
+using kx::test::drive;
+using kx::test::ProgramFolder;
+using kx::test::Transcript;
+namespace media = kx::test::media;
+using media::Track;
+
+namespace {
+
+const std::string success = "message: Le traitement s'est bien passé";
+const std::string failure = "message: Il y'a eu un problème lors du traitement";
+const char* const toolNames[] = {"MediaInfo.exe", "mkvextract.exe", "mkvmerge.exe", "eac3to.exe", "delaycut.exe"};
+
+std::vector<Track> ofType(const std::vector<Track>& tracks, const std::string& type) {
+    std::vector<Track> out;
+    for (const Track& t : tracks)
+        if (t.type == type) out.push_back(t);
+    return out;
+}
+
+std::string describe(const std::vector<Track>& tracks) {
+    std::string text;
+    for (const Track& t : tracks)
+        text += std::to_string(t.id) + " " + t.type + " " + t.codec + " " + t.language + " ch" +
+                std::to_string(t.channels) + " dur" + std::to_string(t.defaultDuration) + " start" +
+                std::to_string(t.minimumTimestamp) + "\n";
+    return text;
+}
+
+class RealMedia : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        missing_ = media::missingTools();
+        if (missing_.empty()) sources_ = std::make_unique<media::Sources>();
+    }
+    static void TearDownTestSuite() { sources_.reset(); }
+
+    void SetUp() override {
+        if (!missing_.empty()) GTEST_SKIP() << "not installed: " << missing_;
+        ASSERT_TRUE(sources_->ok()) << sources_->error();
+        for (const char* name : toolNames) {
+            std::string built = KLARBRIX_BUILD_DIR "/program/Applications/" + std::string(name);
+            ASSERT_EQ(::access(built.c_str(), X_OK), 0) << built << " is missing: build klarbrix-adapters";
+            std::filesystem::create_symlink(built, f / ("Applications/" + std::string(name)));
+        }
+        std::filesystem::create_directory(f / "films");
+    }
+
+    // Copies a source into films/ under `name`.
+    std::string place(const std::string& source, const std::string& name = "film.mkv") {
+        std::filesystem::copy_file(sources_->path(source), f / ("films/" + name));
+        return f / ("films/" + name);
+    }
+
+    void options(const std::vector<std::pair<std::string, std::string>>& changes) {
+        std::string text = f.read("options.txt");
+        for (const auto& [key, value] : changes) {
+            auto at = text.find(key + " = ");
+            ASSERT_NE(at, std::string::npos) << key;
+            text.replace(at, text.find("\r\n", at) - at, key + " = " + value);
+        }
+        f.write("options.txt", text);
+    }
+
+    std::string open(const std::string& name = "film.mkv") {
+        return "file " + f / ("films/" + name) + "\nclick 36\nwait\n";
+    }
+
+    // The names in films/, sorted.
+    std::vector<std::string> films() {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(f / "films"))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // Whether films/`name` still holds the bytes of the source it was copied from.
+    bool sameAsSource(const std::string& name, const std::string& source) {
+        std::ifstream in(sources_->path(source), std::ios::binary);
+        return f.read("films/" + name) == std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    ProgramFolder f;
+    static inline std::string missing_;
+    static inline std::unique_ptr<media::Sources> sources_;
+};
+
+}  // namespace
+
+TEST_F(RealMedia, DeliveredOptionsTurnTheDtsTrackIntoAc3) {
+    ASSERT_NE(media::mkvinfo(sources_->path("film.mkv")).find("Content compression"), std::string::npos);
+    place("film.mkv");
+    auto t = drive(f, open() + "show 21\nclick 27\nwait\n");
+    ASSERT_TRUE(t.has("21 text: 25.000")) << t.text();
+    ASSERT_TRUE(t.has(success)) << t.text();
+
+    std::string result = f / "films/film_remux.mkv";
+    std::vector<Track> tracks = media::tracksOf(result);
+    ASSERT_EQ(tracks.size(), 3u) << describe(tracks);
+    EXPECT_EQ(tracks[0].type, "video");
+    EXPECT_EQ(tracks[0].defaultDuration, 40000000) << describe(tracks);  // 25 fps
+    EXPECT_EQ(tracks[0].minimumTimestamp, 0);
+    EXPECT_EQ(tracks[1].codec, "AC-3");
+    EXPECT_EQ(tracks[1].language, "fre");
+    EXPECT_EQ(tracks[1].channels, 6);
+    EXPECT_EQ(tracks[1].minimumTimestamp, 1200000000) << "the audio delay of the source";
+    EXPECT_EQ(tracks[2].type, "subtitles");
+    EXPECT_EQ(tracks[2].language, "fre");
+    EXPECT_EQ(media::extractedTrack(result, 2, f / "check.srt"),
+              media::extractedTrack(sources_->path("film.mkv"), 3, f / "source.srt"));
+
+    std::string info = media::mkvinfo(result);
+    EXPECT_EQ(info.find("Content compression"), std::string::npos) << info;
+    EXPECT_NE(info.find("(25.000 frames/fields per second for a video track)"), std::string::npos) << info;
+    EXPECT_EQ(media::audioDecodeErrors(result), "");
+
+    // The extracted subtitle stays (muxsrt 1); the other temporaries are gone.
+    EXPECT_EQ(films(), (std::vector<std::string>{"film.mkv", "film.srt", "film_remux.mkv"}));
+    EXPECT_TRUE(sameAsSource("film.mkv", "film.mkv"));
+    std::string log = f.read("log.txt");
+    EXPECT_NE(log.find("Read: dts, 6 channels"), std::string::npos) << log;
+    EXPECT_NE(log.find("Result: success\r\n"), std::string::npos) << log;
+}
+
+TEST_F(RealMedia, DirectPathCopiesTheChosenTracks) {
+    options({{"notranscode", "1"}, {"dtsfix", "0"}});
+    place("film.mkv");
+    auto t = drive(f, open() + "click 27\nwait\n");
+    ASSERT_TRUE(t.has(success)) << t.text();
+    EXPECT_FALSE(t.has("status: encodage en cours")) << t.text();
+
+    std::string result = f / "films/film_remux.mkv";
+    std::vector<Track> tracks = media::tracksOf(result);
+    ASSERT_EQ(tracks.size(), 3u) << describe(tracks);  // the English track is left out
+    EXPECT_EQ(tracks[0].type, "video");
+    EXPECT_EQ(tracks[0].defaultDuration, 40000000);
+    EXPECT_EQ(tracks[1].codec, "DTS");
+    EXPECT_EQ(tracks[1].language, "fre");
+    EXPECT_EQ(tracks[1].minimumTimestamp, 1200000000);
+    EXPECT_EQ(tracks[2].type, "subtitles");
+    EXPECT_EQ(tracks[2].language, "fre");
+    EXPECT_EQ(media::mkvinfo(result).find("Content compression"), std::string::npos);
+    EXPECT_EQ(films(), (std::vector<std::string>{"film.mkv", "film_remux.mkv"}));
+}
+
+TEST_F(RealMedia, KeepDtsMuxesTheOriginalTrackAfterTheAc3) {
+    options({{"keepdts", "1"}});
+    place("film.mkv");
+    auto t = drive(f, open() + "click 27\nwait\n");
+    ASSERT_TRUE(t.has(success)) << t.text();
+    std::vector<Track> audio = ofType(media::tracksOf(f / "films/film_remux.mkv"), "audio");
+    ASSERT_EQ(audio.size(), 2u) << describe(audio);
+    EXPECT_EQ(audio[0].codec, "AC-3");
+    EXPECT_EQ(audio[0].language, "fre");
+    EXPECT_EQ(audio[1].codec, "DTS");
+    EXPECT_EQ(audio[1].channels, 6);
+    std::ifstream original(sources_->path("french.dts"), std::ios::binary);
+    EXPECT_TRUE(media::extractedTrack(f / "films/film_remux.mkv", audio[1].id, f / "kept.dts") ==
+                std::string(std::istreambuf_iterator<char>(original), {}))
+        << "the DTS frames of the source, unchanged";
+    EXPECT_FALSE(f.exists("films/film.dts"));
+}
+
+TEST_F(RealMedia, KeptDtsTrackHasTheLanguageAndDelayOfTheSource) {
+    GTEST_SKIP() << "Known fault in the remux script: the kept DTS file is a raw track file (track 0) but gets "
+                    "\"--language\" \"1:...\", so mkvmerge ignores the language (warning: track ID 1 not found) and "
+                    "the track reads und; it also gets no \"--sync\", so it starts 1.2 s before the AC3 track.";
+    options({{"keepdts", "1"}});
+    place("film.mkv");
+    auto t = drive(f, open() + "click 27\nwait\n");
+    std::vector<Track> audio = ofType(media::tracksOf(f / "films/film_remux.mkv"), "audio");
+    ASSERT_EQ(audio.size(), 2u) << t.text();
+    EXPECT_EQ(audio[1].language, "fre");
+    EXPECT_EQ(audio[1].minimumTimestamp, audio[0].minimumTimestamp);
+}
+
+TEST_F(RealMedia, ChosenSrtFileReplacesTheSourceSubtitles) {
+    std::string srt = f / "films/outside.srt";
+    place("film.mkv");
+    std::filesystem::copy_file(sources_->path("outside.srt"), srt);
+    auto t = drive(f, open() + "file " + srt + "\nclick 26\nclick 27\nwait\n");
+    ASSERT_TRUE(t.has(success)) << t.text();
+    std::string result = f / "films/film_remux.mkv";
+    std::vector<Track> tracks = media::tracksOf(result);
+    std::vector<Track> subtitles = ofType(tracks, "subtitles");
+    ASSERT_EQ(subtitles.size(), 1u) << describe(tracks);
+    std::string text = media::extractedTrack(result, subtitles[0].id, f / "check.srt");
+    EXPECT_NE(text.find("00:00:00,200 --> 00:00:01,000\nSalut depuis un fichier externe\n"), std::string::npos)
+        << text;
+    EXPECT_EQ(ofType(tracks, "audio").size(), 1u);
+    // The chosen file is the user's: left as it was; no subtitle was extracted.
+    EXPECT_EQ(f.read("films/outside.srt"), media::outsideSubtitles);
+    EXPECT_EQ(films(), (std::vector<std::string>{"film.mkv", "film_remux.mkv", "outside.srt"}));
+}
+
+TEST_F(RealMedia, QueueOfTwoJobsTurnsGreen) {
+    place("film.mkv");
+    place("film24.mkv", "second.mkv");
+    // Job 1 with the delivered options; job 2 on the direct path.
+    std::string commands = open() + "click 19\nwait\n" + open("second.mkv") +
+                           "menu 0\ncheck 49 1\nclick 4\nclick 19\nwait\nclick 38\nwait\nshow 37\n";
+    auto t = drive(f, commands);
+    std::string folder = f / "films/";
+    EXPECT_TRUE(t.has("37 row 0: film | " + folder + "film.mkv | DTS | fre | green")) << t.text();
+    EXPECT_TRUE(t.has("37 row 1: second | " + folder + "second.mkv | DTS | fre | green")) << t.text();
+
+    std::vector<Track> first = media::tracksOf(folder + "film_remux.mkv");
+    ASSERT_EQ(first.size(), 3u) << describe(first);
+    EXPECT_EQ(first[0].defaultDuration, 40000000);
+    EXPECT_EQ(first[1].codec, "AC-3");
+    EXPECT_EQ(first[1].minimumTimestamp, 1200000000);
+    std::vector<Track> second = media::tracksOf(folder + "second_remux.mkv");
+    ASSERT_EQ(second.size(), 3u) << describe(second);
+    EXPECT_NEAR(double(second[0].defaultDuration), 1e9 / 23.976, 1000) << "23.976 fps";
+    EXPECT_EQ(second[1].codec, "DTS");
+    // The purge scripts removed the temporaries and the extracted subtitle.
+    EXPECT_EQ(films(), (std::vector<std::string>{"film.mkv", "film_remux.mkv", "second.mkv", "second_remux.mkv"}));
+}
+
+TEST_F(RealMedia, RepairedAc3TrackDecodesWithoutCrcErrors) {
+    ASSERT_NE(media::audioDecodeErrors(sources_->path("damaged.mkv")).find("CRC"), std::string::npos)
+        << "the damaged source must have CRC errors";
+    options({{"dtsfix", "1"}});
+    place("damaged.mkv");
+    auto t = drive(f, open() + "click 27\nwait\n");
+    ASSERT_TRUE(t.has("status: nettoyage en cours")) << t.text();
+    ASSERT_TRUE(t.has(success)) << t.text();
+    std::string result = f / "films/film_remux.mkv";
+    std::vector<Track> audio = ofType(media::tracksOf(result), "audio");
+    ASSERT_EQ(audio.size(), 1u);
+    EXPECT_EQ(audio[0].codec, "AC-3");
+    EXPECT_EQ(audio[0].language, "fre");
+    EXPECT_EQ(media::audioDecodeErrors(result), "");
+    EXPECT_EQ(films(), (std::vector<std::string>{"film.mkv", "film_remux.mkv"}));
+}
+
+TEST_F(RealMedia, MissingTranscoderIsReportedAndLogged) {
+    // ffmpeg is not installed: only mkvtoolnix and mediainfo can be found.
+    std::filesystem::create_directory(f / "bin");
+    for (const char* tool : {"mkvmerge", "mkvextract", "mediainfo"})
+        std::filesystem::create_symlink(media::whichProgram(tool), f / ("bin/" + std::string(tool)));
+    place("film.mkv");
+    Transcript t;
+    {
+        media::PathOverride path(f / "bin");
+        t = drive(f, open() + "click 27\nwait\n");
+    }
+    ASSERT_TRUE(t.has(failure)) << t.text();
+    EXPECT_FALSE(t.has(success));
+    std::string log = f.read("log.txt");
+    EXPECT_NE(log.find("************************Log eac3to************************\r\n\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Result: failed: cannot start ffprobe"), std::string::npos) << log;
+    EXPECT_EQ(films(), (std::vector<std::string>{"film.mkv", "film.srt"}));
+}
+
+TEST_F(RealMedia, TrackFileOfTheUsersOwnIsNeverMuxedInstead) {
+    GTEST_SKIP() << "Known fault: a film.ac3 of the user's beside film.mkv is not replaced by the transcoder "
+                    "(it refuses to write over it) and the remux then takes the user's file as the French track: "
+                    "the result carries the wrong audio and the run reports success.";
+    place("film.mkv");
+    std::filesystem::copy_file(sources_->path("english.ac3"), f / "films/film.ac3");
+    auto t = drive(f, open() + "click 27\nwait\n");
+    std::vector<Track> audio = ofType(media::tracksOf(f / "films/film_remux.mkv"), "audio");
+    if (t.has(success)) {
+        ASSERT_EQ(audio.size(), 1u);
+        EXPECT_EQ(audio[0].channels, 6) << "the French DTS transcoded, not the user's stereo file";
+    } else {
+        EXPECT_TRUE(t.has(failure)) << t.text();
+    }
+    EXPECT_TRUE(sameAsSource("film.ac3", "english.ac3"));
+}
