@@ -83,11 +83,6 @@ void fitCaption(QWidget* w, const QString& text, int room) {
     w->setFont(font);
 }
 
-ChosenPath chosenPath(const QString& path) {
-    std::string bytes = QFile::encodeName(path).toStdString();
-    if (std::optional<std::string> text = fromUtf8(bytes)) return {*text, true};
-    return {fromUtf8Lossy(bytes), false};
-}
 
 }  // namespace
 
@@ -580,7 +575,7 @@ ChosenPath QtUi::openFileDialog(std::string_view title, std::string_view initial
         dialog.setDirectory(start.folder.empty() ? QDir::homePath() : toQt(start.folder));
         if (!start.fileName.empty()) dialog.selectFile(toQt(start.fileName));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return ChosenPath{};
-        return chosenPath(dialog.selectedFiles().first());
+        return toChosenPath(dialog.selectedFiles().first());
     });
 }
 
@@ -593,7 +588,7 @@ ChosenPath QtUi::chooseFolder(std::string_view title, std::string_view initialFo
         std::string start = folderDialogStart(initialFolder);
         dialog.setDirectory(start.empty() ? QDir::homePath() : toQt(start));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return ChosenPath{};
-        ChosenPath chosen = chosenPath(dialog.selectedFiles().first());
+        ChosenPath chosen = toChosenPath(dialog.selectedFiles().first());
         chosen.path = withTrailingSeparator(chosen.path);
         return chosen;
     });

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -28,6 +29,12 @@ namespace kx {
 QString toQt(std::string_view cp1252) { return QString::fromStdString(toUtf8(cp1252)); }
 
 std::string fromQt(const QString& text) { return fromUtf8Lossy(text.toStdString()); }
+
+ChosenPath toChosenPath(const QString& path) {
+    std::string bytes = QFile::encodeName(path).toStdString();
+    if (std::optional<std::string> text = fromUtf8(bytes)) return {*text, true};
+    return {fromUtf8Lossy(bytes), false};
+}
 
 QString withoutMnemonics(QString text) { return text.replace(QLatin1Char('&'), QLatin1String("&&")); }
 

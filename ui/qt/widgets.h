@@ -16,11 +16,15 @@
 #include <string>
 #include <string_view>
 
+#include "ui/ui.h"
+
 namespace kx {
 
 // UTF-8 QString from cp1252 text and back (unknown letters become '?').
 QString toQt(std::string_view cp1252);
 std::string fromQt(const QString& text);
+// A name a dialog returned, as cp1252; not carriable when cp1252 lacks a letter of it.
+ChosenPath toChosenPath(const QString& path);
 // Captions of buttons, tabs and menus show their ampersands as typed.
 QString withoutMnemonics(QString text);
 

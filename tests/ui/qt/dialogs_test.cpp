@@ -1,0 +1,120 @@
+// The open-file dialog and the folder chooser as the program asks for them:
+// where they start, the filters they offer, and what they hand back (a
+// cp1252 path, "not carriable" for names cp1252 cannot hold, empty on cancel).
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileDialog>
+#include <QTimer>
+
+#include <functional>
+
+#include "platform/files.h"
+#include "support.h"
+
+namespace kx {
+namespace {
+
+// Answers the next dialog from inside its own loop.
+class Answer {
+public:
+    explicit Answer(std::function<void(QFileDialog*)> act) : act_(std::move(act)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible()) return;
+            // The dialog lists its folder in the background: an answer given
+            // too early may not take, so it is given again until it does.
+            if (acted_) {
+                if (++stuck_ % 25 == 0) act_(dialog);
+                if (stuck_ > 500) {  // give up rather than hang
+                    timer_.stop();
+                    dialog->reject();
+                }
+                return;
+            }
+            acted_ = true;
+            title = dialog->windowTitle();
+            directory = dialog->directory().absolutePath();
+            filters = dialog->nameFilters();
+            chosenFilter = dialog->selectedNameFilter();
+            hidesDetails = dialog->testOption(QFileDialog::HideNameFilterDetails);
+            act_(dialog);
+        });
+        timer_.start(10);
+    }
+    QString title, directory, chosenFilter;
+    QStringList filters;
+    bool hidesDetails = false;
+
+private:
+    std::function<void(QFileDialog*)> act_;
+    bool acted_ = false;
+    int stuck_ = 0;
+    QTimer timer_;
+};
+
+class Dialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = std::string(KLARBRIX_BUILD_DIR) + "/qt_dialogs_test/";
+        fs::removeTree(folder_);
+        ASSERT_TRUE(fs::makeFolder(folder_));
+    }
+    void TearDown() override { fs::removeTree(folder_); }
+    QString qFolder() const { return QString::fromStdString(folder_); }
+    std::string folder_;
+    QtUi ui;
+};
+
+TEST_F(Dialogs, OpenFileStartsAtHomeWithTheFirstFilterAndReturnsThePath) {
+    ASSERT_TRUE(fs::writeFile(folder_ + "film.mkv", "x"));
+    Answer answer([&](QFileDialog* d) {
+        d->selectFile(qFolder() + "film.mkv");
+        static_cast<QDialog*>(d)->accept();
+    });
+    ChosenPath chosen = ui.openFileDialog("Choisissez un fichier à charger"_cp, "C:\\*.mkv",
+                                          "mkv (*.mkv)|*.mkv|Tous les fichiers (*.*)|*.*", 1);
+    EXPECT_EQ(answer.title, QString::fromUtf8("Choisissez un fichier à charger"));
+    EXPECT_EQ(answer.directory, QDir::homePath());
+    EXPECT_EQ(answer.filters, QStringList({"mkv (*.mkv) (*.mkv)", "Tous les fichiers (*.*) (*)"}));
+    EXPECT_EQ(answer.chosenFilter, "mkv (*.mkv)");
+    EXPECT_TRUE(answer.hidesDetails);  // the labels read as the program wrote them
+    EXPECT_TRUE(chosen.carriable);
+    EXPECT_EQ(chosen.path, folder_ + "film.mkv");
+}
+
+TEST(ChosenNames, ANameOutsideCp1252IsNotCarriable) {
+    ChosenPath french = toChosenPath(QString::fromUtf8("/films/été.mkv"));
+    EXPECT_TRUE(french.carriable);
+    EXPECT_EQ(french.path, "/films/été.mkv"_cp);
+    ChosenPath greek = toChosenPath(QString::fromUtf8("/films/\u03A9.mkv"));
+    EXPECT_FALSE(greek.carriable);
+    EXPECT_EQ(greek.path, "/films/?.mkv");
+}
+
+TEST_F(Dialogs, CancelGivesTheEmptyPath) {
+    Answer answer([](QFileDialog* d) { d->reject(); });
+    ChosenPath chosen = ui.openFileDialog("Choisir", "*.srt", "srt (*.srt)|*.srt|Tous les fichiers (*.*)|*.*", 2);
+    EXPECT_EQ(answer.directory, QDir::homePath());
+    EXPECT_EQ(answer.chosenFilter, "Tous les fichiers (*.*)");
+    EXPECT_TRUE(chosen.path.empty());
+    EXPECT_TRUE(chosen.carriable);
+}
+
+TEST_F(Dialogs, FolderChooserStartsAtTheRootAndEndsTheFolderWithASeparator) {
+    ASSERT_TRUE(fs::makeFolder(folder_ + "remux"));
+    Answer answer([&](QFileDialog* d) {
+        d->setDirectory(qFolder() + "remux");
+        static_cast<QDialog*>(d)->accept();
+    });
+    ChosenPath chosen = ui.chooseFolder("Choisissez un répertoire"_cp, "C:\\");
+    EXPECT_EQ(answer.directory, "/");
+    EXPECT_EQ(answer.title, QString::fromUtf8("Choisissez un répertoire"));
+    EXPECT_EQ(chosen.path, folder_ + "remux/");
+
+    Answer cancel([](QFileDialog* d) { d->reject(); });
+    EXPECT_EQ(ui.chooseFolder("Choisissez un répertoire"_cp, "C:\\").path, "");
+}
+
+}  // namespace
+}  // namespace kx

@@ -1,0 +1,113 @@
+// The real shell with the Qt front end: start-up, the options window round
+// trip, the help window's own loop, and the end of the program when the main
+// window is closed. The user is played by a timer on the windows' thread.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+
+#include "app/shell.h"
+#include "platform/files.h"
+#include "support.h"
+
+namespace kx {
+namespace {
+
+using test::control;
+
+// Steps carried out one after the other, each when its condition holds.
+class User {
+public:
+    struct Step {
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+    explicit User(std::vector<Step> steps) : steps_(std::move(steps)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+        timer_.start(10);
+    }
+    std::size_t done() const { return next_; }
+    bool gaveUp() const { return gaveUp_; }
+
+private:
+    void tick() {
+        if (next_ >= steps_.size()) return timer_.stop();
+        if (steps_[next_].ready()) {
+            steps_[next_++].act();
+            waited_ = 0;
+        } else if (++waited_ > 2000) {  // stuck: end the program so that the test can report
+            gaveUp_ = true;
+            next_ = steps_.size();
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == "window0") w->close();
+        }
+    }
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    int waited_ = 0;
+    bool gaveUp_ = false;
+    QTimer timer_;
+};
+
+void chooseMenuItem(QtUi& ui, int item) {
+    ui.windowWidget(mainWindow)->findChild<QMenuBar*>()->actions()[0]->menu()->actions()[item]->trigger();
+}
+
+TEST(ShellWithQt, OptionsRoundTripHelpWindowAndClosing) {
+    std::string folder = std::string(KLARBRIX_BUILD_DIR) + "/qt_shell_test/";
+    fs::removeTree(folder);
+    ASSERT_TRUE(fs::makeFolder(folder));
+    ASSERT_TRUE(fs::makeFolder(folder + "Applications"));
+    ASSERT_TRUE(fs::writeFile(folder + "options.txt",
+                              "deletetemp = 1\r\nopenlog = 0\r\ncheminremux = /srv/films/\r\ncheckupdate = 0\r\n"));
+
+    QtUi ui;
+    Shell shell(ui, {folder, "http://127.0.0.1:1"});
+    auto open = [&](int window) { return [&ui, window] { return ui.windowWidget(window) != nullptr; }; };
+    auto closed = [&](int window) { return [&ui, window] { return ui.windowWidget(window) == nullptr; }; };
+    QString status;
+    bool tempTicked = false, logTicked = true;
+    QString remuxShown;
+
+    User user({
+        {open(mainWindow),
+         [&] {
+             status = ui.windowWidget(mainWindow)->findChild<QWidget*>("statusBar")->findChild<QLabel*>()->text();
+             chooseMenuItem(ui, menuOptions);
+         }},
+        {open(optionsWindow),
+         [&] {
+             tempTicked = control<QCheckBox>(ui, optionsWindow, "deleteTempCheck")->isChecked();
+             logTicked = control<QCheckBox>(ui, optionsWindow, "openLogCheck")->isChecked();
+             remuxShown = control<QLabel>(ui, optionsWindow, "remuxPathField")->text();
+             QTest::mouseClick(control<QCheckBox>(ui, optionsWindow, "deleteTempCheck"), Qt::LeftButton);
+             QTest::mouseClick(control<QPushButton>(ui, optionsWindow, "optionsOkButton"), Qt::LeftButton);
+         }},
+        {closed(optionsWindow), [&] { chooseMenuItem(ui, menuHelp); }},
+        // While the help window is open, closing the main window closes only the help window.
+        {open(helpWindow), [&] { ui.windowWidget(mainWindow)->close(); }},
+        {closed(helpWindow), [&] { ui.windowWidget(mainWindow)->close(); }},
+    });
+    int status_code = shell.run();
+
+    EXPECT_FALSE(user.gaveUp());
+    EXPECT_EQ(user.done(), 5u);
+    EXPECT_EQ(status_code, 0);
+    EXPECT_EQ(status, "Choisir un fichier");
+    EXPECT_TRUE(tempTicked);
+    EXPECT_FALSE(logTicked);
+    EXPECT_EQ(remuxShown, "/srv/films/");
+    std::optional<std::string> saved = fs::readFile(folder + "options.txt");
+    ASSERT_TRUE(saved);
+    EXPECT_NE(saved->find("deletetemp = 0\r\n"), std::string::npos);
+    EXPECT_NE(saved->find("openlog = 0\r\n"), std::string::npos);
+    EXPECT_NE(ui.windowWidget(mainWindow), nullptr);  // the program, not Qt, ends it
+    fs::removeTree(folder);
+}
+
+}  // namespace
+}  // namespace kx
