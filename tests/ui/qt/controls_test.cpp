@@ -1,9 +1,8 @@
 // The control operations the program uses, through QtUi and read back from
-// the widgets: drop-down lists, the list with columns, progress, check boxes,
-// texts, and calls on controls that do not exist.
+// the widgets: drop-down lists, the list with columns, progress, texts,
+// and calls on controls that do not exist.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -88,7 +87,7 @@ TEST_F(Controls, ListWithColumnsRowsAndColours) {
     EXPECT_EQ(ui.columnCount(queueList), 2);  // clearing keeps the columns
 }
 
-TEST_F(Controls, TextsProgressAndCheckBoxes) {
+TEST_F(Controls, TextsAndProgress) {
     ui.setText(frameRateField, "23.976");
     EXPECT_EQ(ui.text(frameRateField), "23.976");
     ui.setText(startButton, "Lancer & voir");
@@ -104,11 +103,6 @@ TEST_F(Controls, TextsProgressAndCheckBoxes) {
     EXPECT_EQ(bar->value(), 100);
     ui.setProgress(progressBar, -3);
     EXPECT_EQ(bar->value(), 0);
-
-    ui.setChecked(noSrtCheck, true);
-    EXPECT_TRUE(ui.checked(noSrtCheck));
-    ui.setChecked(noSrtCheck, false);
-    EXPECT_FALSE(ui.checked(noSrtCheck));
     EXPECT_FALSE(ui.checked(startButton));
 }
 
@@ -130,15 +124,6 @@ TEST_F(Controls, ControlsThatDoNotExistReadAsEmpty) {
     ui.addItem(queueList, "x");
     EXPECT_EQ(ui.itemCount(queueList), 0);
     EXPECT_EQ(ui.columnCount(audioCombo), 0);
-}
-
-TEST_F(Controls, ReopeningAWindowStartsItAfresh) {
-    ASSERT_TRUE(openOptionsWindow(ui));
-    ui.setChecked(dtsFixCheck, true);
-    ASSERT_TRUE(openOptionsWindow(ui));
-    EXPECT_NE(ui.windowWidget(optionsWindow), nullptr);
-    EXPECT_FALSE(ui.checked(dtsFixCheck));
-    EXPECT_EQ(ui.windowWidget(optionsWindow)->findChildren<QCheckBox*>().size(), 12);
 }
 
 }  // namespace
