@@ -10,7 +10,7 @@
 namespace kx {
 
 struct ShellConfig {
-    std::string programFolder;  // the current folder at start-up, ending in a separator
+    std::string programFolder;  // holds options.txt, success.wav and Applications; ends in a separator
     std::string site;           // scheme and host of the project web site
 };
 
