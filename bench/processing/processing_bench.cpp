@@ -1,0 +1,435 @@
+// What the program costs on top of the tools it drives: makes a large source
+// (a short noisy clip appended to itself), then times a full immediate run
+// through klarbrix-drive with the delivered options against the same tool
+// commands run directly, and one ffmpeg pass doing the same conversion.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using Args = std::vector<std::string>;
+
+const std::string buildDir = KLARBRIX_BUILD_DIR;
+const std::string sourceDir = KLARBRIX_SOURCE_DIR;
+
+[[noreturn]] void die(const std::string& message) {
+    std::fprintf(stderr, "processing_bench: %s\n", message.c_str());
+    std::exit(1);
+}
+
+double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// One finished program: its time and the peak memory of it and of the
+// children it waited for (ru_maxrss, in KiB).
+struct Finished {
+    int status = -1;
+    double seconds = 0;
+    long peakKib = 0;
+};
+
+int statusOf(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0); }
+
+[[noreturn]] void execIn(const std::string& folder, const Args& argv) {
+    if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ::execvp(args[0], args.data());
+    ::_exit(127);
+}
+
+// Runs a program with no shell, its output into `logFile` (appended).
+Finished run(const Args& argv, const std::string& logFile, const std::string& folder = "") {
+    Finished done;
+    auto start = Clock::now();
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        int null = ::open("/dev/null", O_RDONLY);
+        int log = ::open(logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        ::dup2(null, 0);
+        ::dup2(log, 1);
+        ::dup2(log, 2);
+        execIn(folder, argv);
+    }
+    if (pid < 0) die("fork failed");
+    int raw = 0;
+    rusage usage{};
+    while (::wait4(pid, &raw, 0, &usage) < 0 && errno == EINTR) {
+    }
+    done.seconds = since(start);
+    done.status = statusOf(raw);
+    done.peakKib = usage.ru_maxrss;
+    return done;
+}
+
+Finished mustRun(const Args& argv, const std::string& logFile, const std::string& folder = "") {
+    Finished done = run(argv, logFile, folder);
+    if (done.status != 0) die(argv[0] + " ended with " + std::to_string(done.status) + "; see " + logFile);
+    return done;
+}
+
+std::string which(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string folders = path ? path : "";
+    for (std::size_t from = 0; from <= folders.size();) {
+        std::size_t end = std::min(folders.find(':', from), folders.size());
+        std::string candidate = folders.substr(from, end - from) + "/" + name;
+        if (end > from && ::access(candidate.c_str(), X_OK) == 0) return candidate;
+        from = end + 1;
+    }
+    return "";
+}
+
+// klarbrix-drive with a pipe on each side: commands go in, lines come out.
+class Drive {
+public:
+    Drive(const std::string& programFolder, const std::string& errorFile) {
+        int in[2], out[2];
+        if (::pipe(in) != 0 || ::pipe(out) != 0) die("pipe failed");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            int log = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(in[0], 0);
+            ::dup2(out[1], 1);
+            ::dup2(log, 2);
+            ::close(in[1]);
+            ::close(out[0]);
+            execIn(programFolder, {buildDir + "/klarbrix-drive"});
+        }
+        if (pid_ < 0) die("fork failed");
+        ::close(in[0]);
+        ::close(out[1]);
+        in_ = in[1];
+        out_ = out[0];
+    }
+
+    void send(const std::string& commands) {
+        for (std::size_t at = 0; at < commands.size();) {
+            ssize_t n = ::write(in_, commands.data() + at, commands.size() - at);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) die("klarbrix-drive stopped reading");
+            at += std::size_t(n);
+        }
+    }
+
+    // Reads lines up to the first that starts with `prefix`; every line read
+    // is kept in `lines`.
+    void waitFor(const std::string& prefix) {
+        for (;;) {
+            std::size_t end = buffer_.find('\n');
+            if (end != std::string::npos) {
+                std::string line = buffer_.substr(0, end);
+                buffer_.erase(0, end + 1);
+                lines.push_back(line);
+                stamps.push_back(Clock::now());
+                if (line.compare(0, prefix.size(), prefix) == 0) return;
+                continue;
+            }
+            char chunk[4096];
+            ssize_t n = ::read(out_, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) die("klarbrix-drive ended before \"" + prefix + "\"");
+            buffer_.append(chunk, std::size_t(n));
+        }
+    }
+
+    // The drive's own peak resident size so far (VmHWM), in KiB.
+    long ownPeakKib() const {
+        std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+        return 0;
+    }
+
+    // Ends its input and waits; the peak covers the drive and every program
+    // it started.
+    Finished finish() {
+        ::close(in_);
+        char chunk[4096];
+        for (ssize_t n; (n = ::read(out_, chunk, sizeof chunk)) != 0;)
+            if (n < 0 && errno != EINTR) break;
+        ::close(out_);
+        Finished done;
+        int raw = 0;
+        rusage usage{};
+        while (::wait4(pid_, &raw, 0, &usage) < 0 && errno == EINTR) {
+        }
+        done.status = statusOf(raw);
+        done.peakKib = usage.ru_maxrss;
+        return done;
+    }
+
+    // When the first line equal to `line` was read (the epoch when none was).
+    Clock::time_point when(const std::string& line) const {
+        auto it = std::find(lines.begin(), lines.end(), line);
+        return it == lines.end() ? Clock::time_point() : stamps[std::size_t(it - lines.begin())];
+    }
+
+    std::vector<std::string> lines;
+    std::vector<Clock::time_point> stamps;
+
+private:
+    pid_t pid_ = -1;
+    int in_ = -1, out_ = -1;
+    std::string buffer_;
+};
+
+double mib(double bytes) { return bytes / (1024.0 * 1024.0); }
+double mibOfKib(long kib) { return double(kib) / 1024.0; }
+
+// A ten-second clip: noisy test pattern in lossless H.264 (about 11 MB/s),
+// French DTS 5.1, French subtitles; appended to itself up to the size.
+std::string makeSource(const std::string& work, double wantedMib, const std::string& log) {
+    std::string clip = work + "clip/";
+    fs::create_directories(clip);
+    Args ff = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
+    auto with = [](Args a, const Args& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    mustRun(with(ff, {"-f", "lavfi", "-i", "testsrc2=size=640x360:rate=25,noise=alls=60:allf=t", "-t", "10",
+                      "-c:v", "libx264", "-preset", "ultrafast", "-qp", "0", "-pix_fmt", "yuv420p",
+                      clip + "video.mkv"}),
+            log);
+    mustRun(with(ff, {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000", "-t", "10", "-af",
+                      "pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0", "-c:a", "dca", "-strict", "experimental",
+                      "-b:a", "1536k", clip + "french.dts"}),
+            log);
+    std::ofstream(clip + "french.srt", std::ios::binary)
+        << "1\r\n00:00:01,000 --> 00:00:03,000\r\nBonjour\r\n\r\n2\r\n00:00:05,000 --> 00:00:08,000\r\nAu revoir\r\n";
+    mustRun({"mkvmerge", "-q", "-o", clip + "clip.mkv", clip + "video.mkv", "--language", "0:fre",
+             clip + "french.dts", "--language", "0:fre", clip + "french.srt"},
+            log);
+    double clipMib = mib(double(fs::file_size(clip + "clip.mkv")));
+    int copies = std::max(1, int(wantedMib / clipMib + 0.5));
+    fs::create_directories(work + "films");
+    std::string source = work + "films/film.mkv";
+    Args append = {"mkvmerge", "-q", "-o", source, clip + "clip.mkv"};
+    for (int k = 1; k < copies; ++k) append.insert(append.end(), {"+", clip + "clip.mkv"});
+    mustRun(append, log);
+    fs::remove_all(clip);
+    return source;
+}
+
+void removeIfThere(const std::string& path) {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+}
+
+double span(Clock::time_point from, Clock::time_point to) { return std::chrono::duration<double>(to - from).count(); }
+
+const char* const standIns[] = {"MediaInfo.exe", "mkvextract.exe", "mkvmerge.exe", "eac3to.exe", "delaycut.exe"};
+
+// One measured run: the analysis, the run and its steps (extraction,
+// transcode, remux, the rest), the peak memory and the result's size.
+struct Measure {
+    double analysis = 0;
+    double run = 0;
+    double steps[4] = {0, 0, 0, 0};
+    long ownPeakKib = 0;  // klarbrix-drive itself (the program only)
+    long peakKib = 0;     // the largest process
+    double resultMib = 0;
+};
+
+// The program: a program folder with the delivered options and the stand-ins.
+Measure measureProgram(const std::string& work, const std::string& source) {
+    std::string program = work + "program/";
+    fs::remove_all(program);
+    fs::create_directories(program + "Applications");
+    fs::copy_file(sourceDir + "/resources/options.txt", program + "options.txt");
+    for (const char* name : standIns)
+        fs::create_symlink(buildDir + "/program/Applications/" + name, program + "Applications/" + name);
+    ::sync();
+
+    Measure m;
+    Drive drive(program, work + "drive-errors.log");
+    auto start = Clock::now();
+    drive.send("file " + source + "\nclick 36\nwait\nshow 21\n");
+    drive.waitFor("21 text:");
+    m.analysis = since(start);
+    start = Clock::now();
+    drive.send("click 27\nwait\nshow 35\n");
+    drive.waitFor("35 text:");
+    m.run = since(start);
+    m.steps[0] = span(start, drive.when("progress: 40"));
+    m.steps[1] = span(drive.when("progress: 50"), drive.when("progress: 70"));
+    m.steps[2] = span(drive.when("progress: 70"), drive.when("progress: 100"));
+    m.steps[3] = m.run - m.steps[0] - m.steps[1] - m.steps[2];
+    m.ownPeakKib = drive.ownPeakKib();
+    m.peakKib = drive.finish().peakKib;
+
+    bool ok = std::find(drive.lines.begin(), drive.lines.end(), "message: Le traitement s'est bien pass\xC3\xA9") !=
+              drive.lines.end();
+    std::string result = work + "films/film_remux.mkv";
+    if (!ok || !fs::exists(result)) {
+        for (const auto& line : drive.lines) std::fprintf(stderr, "  %s\n", line.c_str());
+        die("the program's run failed; see " + work + "drive-errors.log");
+    }
+    m.resultMib = mib(double(fs::file_size(result)));
+    fs::remove(result);
+    removeIfThere(work + "films/film.srt");
+    return m;
+}
+
+// The same tool commands, run directly (track IDs as mkvmerge numbers them).
+Measure measureDirect(const std::string& work, const std::string& source, const std::string& log) {
+    std::string direct = work + "direct/";
+    fs::create_directories(direct);
+    ::sync();
+    Measure m;
+    Finished f = mustRun({"mediainfo", source}, direct + "mediainfo.txt");
+    m.analysis = f.seconds;
+    std::vector<Args> commands = {
+        {"mkvextract", source, "tracks", "0:" + direct + "film.h264", "1:" + direct + "film.dts",
+         "2:" + direct + "film.srt"},
+        {"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y", "-i", direct + "film.dts",
+         "-map", "0:a:0", "-vn", "-sn", "-dn", "-c:a", "ac3", "-b:a", "640k", "-f", "ac3", direct + "film.ac3"},
+        {"mkvmerge", "-o", direct + "film_remux.mkv", "--default-duration", "0:25.000fps", "--compression", "0:none",
+         direct + "film.h264", "--compression", "0:none", "--language", "0:fre", direct + "film.ac3", "--language",
+         "0:fre", direct + "film.srt"}};
+    for (std::size_t k = 0; k < commands.size(); ++k) {
+        f = mustRun(commands[k], log);
+        m.steps[k] = f.seconds;
+        m.peakKib = std::max(m.peakKib, f.peakKib);
+    }
+    auto start = Clock::now();
+    for (const char* name : {"film.h264", "film.dts", "film.ac3"}) removeIfThere(direct + name);
+    m.steps[3] = since(start);
+    for (double step : m.steps) m.run += step;
+    m.resultMib = mib(double(fs::file_size(direct + "film_remux.mkv")));
+    fs::remove_all(direct);
+    return m;
+}
+
+// For reference: ffmpeg doing the same conversion in one pass.
+Measure measureOnePass(const std::string& work, const std::string& source, const std::string& log) {
+    std::string result = work + "films/film_ffmpeg.mkv";
+    ::sync();
+    Finished f = mustRun({"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y", "-i", source,
+                          "-map", "0:v", "-map", "0:a:0", "-map", "0:s", "-c:v", "copy", "-c:a", "ac3", "-b:a", "640k",
+                          "-c:s", "copy", result},
+                         log);
+    Measure m;
+    m.run = f.seconds;
+    m.peakKib = f.peakKib;
+    m.resultMib = mib(double(fs::file_size(result)));
+    fs::remove(result);
+    return m;
+}
+
+// Keeps the best time of each figure over the rounds, and the highest peak.
+void keepBest(Measure& best, const Measure& m, bool first) {
+    auto low = [first](double& a, double b) { a = first ? b : std::min(a, b); };
+    low(best.analysis, m.analysis);
+    low(best.run, m.run);
+    for (int k = 0; k < 4; ++k) low(best.steps[k], m.steps[k]);
+    best.ownPeakKib = std::max(best.ownPeakKib, m.ownPeakKib);
+    best.peakKib = std::max(best.peakKib, m.peakKib);
+    best.resultMib = m.resultMib;
+}
+
+std::string megabytes(long kib) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f MB", mibOfKib(kib));
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    double wantedMib = 1024;
+    int rounds = 3;
+    bool keep = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--keep")) keep = true;
+        else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
+            rounds = std::atoi(argv[++i]);
+        else if (std::atof(argv[i]) > 0) wantedMib = std::atof(argv[i]);
+        else die("usage: processing_bench [SIZE_MB (1024)] [--rounds N (3)] [--keep]");
+    }
+    for (const char* tool : {"ffmpeg", "ffprobe", "mkvmerge", "mkvextract", "mediainfo"})
+        if (which(tool).empty()) die(std::string(tool) + " is not installed");
+    for (const char* name : standIns)
+        if (::access((buildDir + "/program/Applications/" + name).c_str(), X_OK) != 0)
+            die(std::string("program/Applications/") + name + " is missing: build klarbrix-adapters");
+    if (::access((buildDir + "/klarbrix-drive").c_str(), X_OK) != 0 ||
+        ::access((buildDir + "/klarbrix-cmd").c_str(), X_OK) != 0)
+        die("klarbrix-drive and klarbrix-cmd must be built");
+
+    std::string work = buildDir + "/processing_bench.work/";
+    fs::remove_all(work);
+    fs::create_directories(work);
+    std::string log = work + "tools.log";
+
+    std::printf("making a source of about %.0f MB...\n", wantedMib);
+    std::fflush(stdout);
+    auto made = Clock::now();
+    std::string source = makeSource(work, wantedMib, log);
+    std::printf("source: %s, %.0f MB, made in %.1f s\n", source.c_str(), mib(double(fs::file_size(source))),
+                since(made));
+    std::fflush(stdout);
+    // Read once, so that no side starts with a cold cache; every measure
+    // starts after sync(), so none pays for the writes of the one before.
+    mustRun({"cat", source}, "/dev/null");
+
+    Measure program, direct, onePass;
+    for (int round = 0; round < rounds; ++round) {
+        std::printf("round %d of %d...\n", round + 1, rounds);
+        std::fflush(stdout);
+        // The order changes from round to round.
+        Measure p, d;
+        if (round % 2 == 0) {
+            p = measureProgram(work, source);
+            d = measureDirect(work, source, log);
+        } else {
+            d = measureDirect(work, source, log);
+            p = measureProgram(work, source);
+        }
+        keepBest(program, p, round == 0);
+        keepBest(direct, d, round == 0);
+        keepBest(onePass, measureOnePass(work, source, log), round == 0);
+    }
+
+    std::string title = "best of " + std::to_string(rounds) + (rounds == 1 ? " round" : " rounds");
+    std::printf("\n%-56s %9s   %s\n", title.c_str(), "time (s)", "peak memory");
+    auto row = [](const char* what, double seconds, const std::string& memory) {
+        std::printf("%-56s %9.2f   %s\n", what, seconds, memory.c_str());
+    };
+    row("analysis, program (MediaInfo stand-in)", program.analysis, "(within the run's figures)");
+    row("analysis, mediainfo directly", direct.analysis, "");
+    row("run, program (delivered options)", program.run,
+        megabytes(program.ownPeakKib) + " klarbrix-drive, " + megabytes(program.peakKib) + " largest process");
+    row("run, mkvextract + ffmpeg + mkvmerge directly", direct.run, megabytes(direct.peakKib) + " largest process");
+    row("one ffmpeg pass (copy video, DTS->AC3, copy subtitles)", onePass.run, megabytes(onePass.peakKib));
+
+    std::printf("\n%-56s %9s %9s\n", "steps of the run", "program", "direct");
+    const char* stepNames[4] = {"extraction (mkvextract)", "DTS to AC3 (ffmpeg)", "remux (mkvmerge; program: log too)",
+                                "the rest (clean-up, message)"};
+    for (int k = 0; k < 4; ++k) std::printf("%-56s %9.2f %9.2f\n", stepNames[k], program.steps[k], direct.steps[k]);
+
+    std::printf("\nresults: program %.0f MB, direct %.0f MB, one ffmpeg pass %.0f MB\n", program.resultMib,
+                direct.resultMib, onePass.resultMib);
+    std::printf("overhead of the program: run %.2fx, analysis and run %.2fx the tools run directly\n",
+                program.run / direct.run, (program.analysis + program.run) / (direct.analysis + direct.run));
+    std::printf("the program's run takes %.2fx the one ffmpeg pass\n", program.run / onePass.run);
+
+    if (!keep) fs::remove_all(work);
+    return 0;
+}
