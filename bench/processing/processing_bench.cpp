@@ -56,7 +56,7 @@ int statusOf(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + (WIFSIG
 }
 
 // Runs a program with no shell, its output into `logFile` (appended).
-Finished run(const Args& argv, const std::string& logFile, const std::string& folder = "") {
+Finished run(const Args& argv, const std::string& logFile) {
     Finished done;
     auto start = Clock::now();
     pid_t pid = ::fork();
@@ -66,7 +66,7 @@ Finished run(const Args& argv, const std::string& logFile, const std::string& fo
         ::dup2(null, 0);
         ::dup2(log, 1);
         ::dup2(log, 2);
-        execIn(folder, argv);
+        execIn("", argv);
     }
     if (pid < 0) die("fork failed");
     int raw = 0;
@@ -79,8 +79,8 @@ Finished run(const Args& argv, const std::string& logFile, const std::string& fo
     return done;
 }
 
-Finished mustRun(const Args& argv, const std::string& logFile, const std::string& folder = "") {
-    Finished done = run(argv, logFile, folder);
+Finished mustRun(const Args& argv, const std::string& logFile) {
+    Finished done = run(argv, logFile);
     if (done.status != 0) die(argv[0] + " ended with " + std::to_string(done.status) + "; see " + logFile);
     return done;
 }
