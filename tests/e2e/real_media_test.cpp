@@ -62,9 +62,8 @@ protected:
     }
 
     // Copies a source into films/ under `name`.
-    std::string place(const std::string& source, const std::string& name = "film.mkv") {
+    void place(const std::string& source, const std::string& name = "film.mkv") {
         std::filesystem::copy_file(sources_->path(source), f / ("films/" + name));
-        return f / ("films/" + name);
     }
 
     void options(const std::vector<std::pair<std::string, std::string>>& changes) {
