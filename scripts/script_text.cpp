@@ -63,8 +63,14 @@ void extractionRemux(ScriptPieces& p, const RunPlan& plan, const ScriptContext& 
     p.push_back("\"--language\" \"");
     p.push_back("0:" + plan.audioLang + "\" \"");
     p.push_back(audioInput(plan, c));
-    if (isDts(plan.audioFormat) && c.option("keepdts = ") == "1" && c.fileExists(plan.basePath + ".ac3"))
-        p.push_back("\"--language\" \"1:" + plan.audioLang + "\" \"" + scriptName(plan.basePath) + ".dts\" ");
+    // The kept DTS file is a raw track file: its one track is 0, and it needs
+    // the same delay as the audio track made from it.
+    if (isDts(plan.audioFormat) && c.option("keepdts = ") == "1" && c.fileExists(plan.basePath + ".ac3")) {
+        if (plan.audioDelayMs != 0 || plan.audioDelaySeconds != 0)
+            p.push_back("\"--sync\" \"0:" + number(audioDelay(plan)) + "\" ");
+        p.push_back("\"--compression\" \"0:none\" \"--language\" \"0:" + plan.audioLang + "\" \"" +
+                    scriptName(plan.basePath) + ".dts\" ");
+    }
     if (subtitleChosen(c) && !plan.subFile.empty())
         p.push_back("\"--language\" \"0:" + plan.subLang + "\" \"" + scriptName(plan.subFile) + "\" ");
     if (externalSubtitle(c)) p.push_back("\"" + scriptName(c.srtPath) + "\" ");

@@ -177,9 +177,6 @@ TEST_F(RealMedia, KeepDtsMuxesTheOriginalTrackAfterTheAc3) {
 }
 
 TEST_F(RealMedia, KeptDtsTrackHasTheLanguageAndDelayOfTheSource) {
-    GTEST_SKIP() << "Known fault in the remux script: the kept DTS file is a raw track file (track 0) but gets "
-                    "\"--language\" \"1:...\", so mkvmerge ignores the language (warning: track ID 1 not found) and "
-                    "the track reads und; it also gets no \"--sync\", so it starts 1.2 s before the AC3 track.";
     options({{"keepdts", "1"}});
     place("film.mkv");
     auto t = drive(f, open() + "click 27\nwait\n");

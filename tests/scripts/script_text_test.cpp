@@ -122,10 +122,15 @@ TEST(RemuxScript, ExtractionForm) {
     s.files = {"D:\\F\\a.ac3"};
     s.context.subtitleSelected = true;
     EXPECT_EQ(joined(remuxPieces(plan("DTS", "UTF8"), s.context, RemuxForm::extraction)),
-              head + audio + R"("D:\F\a.ac3" "--language" "1:fre" "D:\F\a.dts" "--language" "0:fre" "D:\F\a.srt" )");
+              head + audio + R"("D:\F\a.ac3" "--compression" "0:none" "--language" "0:fre" "D:\F\a.dts" )" +
+                  R"("--language" "0:fre" "D:\F\a.srt" )");
     s.context.srtPath = "D:\\F\\s.srt";
-    EXPECT_EQ(joined(remuxPieces(plan("DTS", "UTF8"), s.context, RemuxForm::extraction)),
-              head + audio + R"("D:\F\a.ac3" "--language" "1:fre" "D:\F\a.dts" "D:\F\s.srt" )");
+    RunPlan keptDelayed = plan("DTS", "UTF8");
+    keptDelayed.audioDelaySeconds = 1;
+    keptDelayed.audioDelayMs = 500;
+    EXPECT_EQ(joined(remuxPieces(keptDelayed, s.context, RemuxForm::extraction)),
+              head + R"("--sync" "0:1500" )" + audio + R"("D:\F\a.ac3" "--sync" "0:1500" "--compression" "0:none" )" +
+                  R"("--language" "0:fre" "D:\F\a.dts" "D:\F\s.srt" )");
 }
 
 TEST(RemuxScript, ExtractionFormUnusualTracks) {
