@@ -273,3 +273,13 @@ TEST_F(Processing, MissingJobFolderTurnsItsRowRed) {
     EXPECT_FALSE(f.exists("job1"));
     EXPECT_EQ(calls().size(), 1u);
 }
+
+TEST_F(Processing, ClosingTheMainWindowDoesNotWaitForARunningTool) {
+    // The remux never ends while the test runs; the program must end anyway.
+    f.writeProgram("Applications/mkvmerge.exe", record + "touch \"$here/started\"\nsleep 5\n");
+    options({{"notranscode", "1"}});
+    auto t = drive(f, open() + "click 27\nclose\n");
+    EXPECT_EQ(t.status, 0) << t.text();
+    EXPECT_FALSE(t.has("progress: 100")) << t.text();
+    EXPECT_FALSE(t.has("message: Le traitement s'est bien passé")) << t.text();
+}
