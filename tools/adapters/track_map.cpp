@@ -99,15 +99,15 @@ std::optional<ExtractRequest> parseExtractArgs(const std::vector<std::string>& a
     ExtractRequest request;
     request.source = args[1];
     for (std::size_t k = 2; k < args.size(); ++k) {
-        const std::string& spec = args[k];
-        std::size_t colon = spec.find(':');
+        const std::string& target = args[k];
+        std::size_t colon = target.find(':');
         std::optional<std::int64_t> number =
-            colon == std::string::npos ? std::nullopt : trackNumber(std::string_view(spec).substr(0, colon));
+            colon == std::string::npos ? std::nullopt : trackNumber(std::string_view(target).substr(0, colon));
         if (!number) {
-            error = "not a track target (N:FILE): " + spec;
+            error = "not a track target (N:FILE): " + target;
             return std::nullopt;
         }
-        std::string file = spec.substr(colon + 1);
+        std::string file = target.substr(colon + 1);
         if (file.empty()) {
             request.warnings.push_back("track " + std::to_string(*number) +
                                        " has no target file name; it is not extracted");
