@@ -8,7 +8,7 @@ bash tools/install-packages.sh ca-certificates g++ cmake make googletest libgtes
 jobs=$(nproc)
 cmake -S . -B build -DKLARBRIX_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
 if grep -rqs 'httpGet' platform/http.h; then
   cmake -S . -B build-asan -DKLARBRIX_SANITIZE=ON -DKLARBRIX_QT=OFF >/dev/null
   cmake --build build-asan --target klarbrix_tests -j"$jobs"

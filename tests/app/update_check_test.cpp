@@ -17,7 +17,7 @@ class UpdateCheck : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::makeFolder(std::string(KLARBRIX_BUILD_DIR) + "/scratch-http/");
-        folder_ = std::string(KLARBRIX_BUILD_DIR) + "/scratch-http/" +
+        folder_ = std::string(KLARBRIX_BUILD_DIR) + "/scratch-http/UpdateCheck." +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
         fs::removeTree(folder_);
         ASSERT_TRUE(fs::makeFolder(folder_));

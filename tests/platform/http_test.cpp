@@ -34,7 +34,7 @@ std::string requestStart(std::string_view url) {
 class HttpGet : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = std::string(KLARBRIX_BUILD_DIR) + "/scratch-http/" +
+        folder_ = std::string(KLARBRIX_BUILD_DIR) + "/scratch-http/HttpGet." +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
         fs::removeTree(folder_);
         fs::makeFolder(std::string(KLARBRIX_BUILD_DIR) + "/scratch-http/");

@@ -18,7 +18,8 @@ namespace {
 class SoundTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = std::string(KLARBRIX_BUILD_DIR) + "/sound_test/";
+        folder_ = std::string(KLARBRIX_BUILD_DIR) + "/sound_test-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
         fs::removeTree(folder_);
         ASSERT_TRUE(fs::makeFolder(folder_));
         ASSERT_TRUE(fs::makeFolder(folder_ + "bin"));

@@ -20,16 +20,25 @@ class Answer {
 public:
     explicit Answer(std::function<void(QFileDialog*)> act) : act_(std::move(act)) {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible()) return;
+            QWidget* modal = QApplication::activeModalWidget();
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (acted_ && ++stuck_ > 500) {  // give up rather than hang
+                timer_.stop();
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) d->reject();
+                return;
+            }
+            if (!dialog) {
+                // An answer given while the dialog still lists its folder may
+                // raise a "not found" box over it: close that and answer again.
+                if (acted_ && modal) modal->close();
+                return;
+            }
+            if (!dialog->isVisible()) return;
             // The dialog lists its folder in the background: an answer given
             // too early may not take, so it is given again until it does.
             if (acted_) {
-                if (++stuck_ % 25 == 0) act_(dialog);
-                if (stuck_ > 500) {  // give up rather than hang
-                    timer_.stop();
-                    dialog->reject();
-                }
+                if (stuck_ % 25 == 0) act_(dialog);
                 return;
             }
             acted_ = true;
@@ -56,7 +65,8 @@ private:
 class Dialogs : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = std::string(KLARBRIX_BUILD_DIR) + "/qt_dialogs_test/";
+        folder_ = std::string(KLARBRIX_BUILD_DIR) + "/qt_dialogs_test-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
         fs::removeTree(folder_);
         ASSERT_TRUE(fs::makeFolder(folder_));
     }
