@@ -33,8 +33,6 @@ constexpr OptionCheck optionChecks[] = {
     {dtsFixCheck, "dtsfix = "},         {soundEnableCheck, "soundenable = "}, {checkUpdateCheck, "checkupdate = "},
 };
 
-constexpr std::string_view information = "Information";
-
 // Double quotes and control characters would break the quoting of the
 // scripts that carry the path.
 bool scriptSafe(std::string_view path) {
@@ -76,7 +74,7 @@ bool Shell::startUp() {
     ui_.setStatus("Choisir un fichier");
 
     if (!fs::listFolder(config_.programFolder + "Applications")) {
-        ui_.messageBox(information, "Vous devez télécharger l'archive complète"_cp);
+        ui_.messageBox(informationTitle, "Vous devez télécharger l'archive complète"_cp);
         openWebPage("/");
         ui_.closeWindow(mainWindow);
         return false;
@@ -154,7 +152,7 @@ void Shell::storeOptions() {
 
 std::string Shell::acceptPath(const ChosenPath& chosen) {
     if (chosen.carriable && scriptSafe(chosen.path)) return chosen.path;
-    ui_.messageBox(information,
+    ui_.messageBox(informationTitle,
                    "Ce chemin contient un caractère non pris en charge, merci de renommer le fichier ou le dossier"_cp);
     return {};
 }
@@ -162,7 +160,7 @@ std::string Shell::acceptPath(const ChosenPath& chosen) {
 void Shell::chooseRemuxFolder() {
     std::string folder = acceptPath(ui_.chooseFolder("Choisissez un répertoire"_cp, "C:\\"));
     state_.with([&](AppState& s) { s.chosenRemuxFolder = folder; });
-    if (folder.empty()) ui_.messageBox(information, "La sélection a été annulée."_cp);
+    if (folder.empty()) ui_.messageBox(informationTitle, "La sélection a été annulée."_cp);
     settings_.setOption("cheminremux = ", folder);
     settings_.saveOptions();
     ui_.setText(remuxPathField, settings_.getOption("cheminremux = "));
@@ -193,7 +191,7 @@ void Shell::openSource() {
         return SourcePathInputs{chosen, s.sourceName, s.chosenRemuxFolder, settings_.getOption("remuxdest = "), here};
     });
     std::string sourcePath =
-        checkAndRenameSource(checks, [this](const std::string& message) { ui_.messageBox(information, message); });
+        checkAndRenameSource(checks, [this](const std::string& message) { ui_.messageBox(informationTitle, message); });
     std::string homeFolder = state_.with([&](AppState& s) {
         s.sourcePath = sourcePath;
         return s.homeFolder;
@@ -237,13 +235,13 @@ void Shell::cancelSource() {
 // source: without one the result would be a bare name, never found.
 bool Shell::remuxFolderReady() {
     if (settings_.isOff("remuxdest = ") || !settings_.getOption("cheminremux = ").empty()) return true;
-    ui_.messageBox(information, "Veuillez choisir un répertoire de remuxage dans les options"_cp);
+    ui_.messageBox(informationTitle, "Veuillez choisir un répertoire de remuxage dans les options"_cp);
     return false;
 }
 
 bool Shell::fileLoaded() {
     if (!ui_.text(fileNameField).empty()) return true;
-    ui_.messageBox(information, "Veuillez sélectionner un fichier à traiter"_cp);
+    ui_.messageBox(informationTitle, "Veuillez sélectionner un fichier à traiter"_cp);
     return false;
 }
 

@@ -61,7 +61,7 @@ void addJob(AppContext& context) {
         context.state.with([job](AppState& s) {
             if (s.queueCount == job) --s.queueCount;
         });
-        ui.messageBox("Information", sourceWouldBeOverwritten);
+        ui.messageBox(informationTitle, sourceWouldBeOverwritten);
         ui.setStatus("Choisir un fichier");
         return;
     }
@@ -109,7 +109,7 @@ void processQueue(AppContext& context) {
         ui.setRowColour(queueList, row, present ? RowColour::green : RowColour::red);
     }
     ui.setStatus("file d'attente traitée, choisir un fichier"_cp);
-    ui.messageBox("Information", "file d'attente traitée"_cp);
+    ui.messageBox(informationTitle, "file d'attente traitée"_cp);
     context.state.with([](AppState& s) { s.queueCount = 0; });
     ui.setProgress(progressBar, 0);
 }

@@ -16,8 +16,6 @@ namespace kx {
 
 namespace {
 
-constexpr std::string_view information = "Information";
-
 void runScript(const std::string& folder, std::string_view name) { runProgram(name, "", folder, runWait); }
 
 void writeLog(AppContext& context, const RunPlan& plan, const std::string& home, const std::string& sourceFolder) {
@@ -45,7 +43,7 @@ void runImmediate(AppContext& context) {
     AppState state = context.state.snapshot();
     const std::string& home = state.homeFolder;
     if (touchesSource(plan, home)) {
-        ui.messageBox(information, sourceWouldBeOverwritten);
+        ui.messageBox(informationTitle, sourceWouldBeOverwritten);
         return;
     }
 
@@ -98,7 +96,7 @@ void runImmediate(AppContext& context) {
     if (settings.isOn("soundenable = ")) ui.playSound();
 
     bool success = outputPresent(plan.remuxOutput, plan.sourcePath);
-    ui.messageBox(information, success ? "Le traitement s'est bien passé"_cp
+    ui.messageBox(informationTitle, success ? "Le traitement s'est bien passé"_cp
                                        : "Il y'a eu un problème lors du traitement"_cp);
 
     if (settings.isOn("deletetemp = ")) {

@@ -18,6 +18,9 @@ struct Event {
     int window = 0;  // the window the event came from
 };
 
+// The title of every message box the program shows.
+inline constexpr std::string_view informationTitle = "Information";
+
 enum class RowColour { none, green, red };  // (0, 200, 0) and (200, 0, 0)
 
 // What a file or folder dialog returned. `carriable` is false when the
