@@ -86,8 +86,10 @@ void runImmediate(AppContext& context) {
     if (settings.isOn("createlog = ")) writeLog(context, plan, home, state.sourceFolder);
     if (settings.isOn("openlog = ")) ui.shellOpen(home + "log.txt");
     if (settings.isOn("deletebat = ")) {
-        for (std::string_view name : {eac3toScriptName, std::string_view("extract.bat"), extractScriptName,
-                                      remuxScriptName, std::string_view("mediainfo.txt")})
+        // extract.bat goes into the log when present, but this program never
+        // writes it, so it is not the program's to delete.
+        for (std::string_view name : {eac3toScriptName, extractScriptName, remuxScriptName,
+                                      std::string_view("mediainfo.txt")})
             fs::removeFile(home + std::string(name));
     }
 

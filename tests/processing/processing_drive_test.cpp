@@ -283,3 +283,17 @@ TEST_F(Processing, ClosingTheMainWindowDoesNotWaitForARunningTool) {
     EXPECT_FALSE(t.has("progress: 100")) << t.text();
     EXPECT_FALSE(t.has("message: Le traitement s'est bien passé")) << t.text();
 }
+
+TEST_F(Processing, AForeignExtractBatGoesIntoTheLogButIsKept) {
+    f.write("extract.bat", "echo kept as is /films/\r\n");
+    options({{"notranscode", "1"}});
+    auto t = drive(f, open() + "click 27\nwait\n");
+    std::string log = f.read("log.txt");
+    std::string stars(24, '*');
+    EXPECT_NE(log.find("\r\n\r\n\r\n\r\n" + stars + "Log extract.bat" + stars + "\r\n\r\necho kept as is /films/\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_TRUE(f.exists("extract.bat"));
+    EXPECT_FALSE(f.exists("mkvmerge.bat"));
+    EXPECT_FALSE(f.exists("mediainfo.txt"));
+}
