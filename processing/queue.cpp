@@ -6,7 +6,6 @@
 #include "app/text.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
-#include "platform/process.h"
 #include "processing/run_steps.h"
 #include "ui/ui.h"
 
@@ -17,8 +16,6 @@ namespace {
 std::string jobFolder(const std::string& home, int job) {
     return home + "job" + std::to_string(job) + fs::separator();
 }
-
-void runScript(const std::string& folder, std::string_view name) { runProgram(name, "", folder, runWait); }
 
 // Runs one job's scripts in order; false when its folder is missing.
 bool runJob(AppContext& context, const std::string& folder, const std::string& name) {

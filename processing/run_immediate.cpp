@@ -7,7 +7,6 @@
 #include "app/text.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
-#include "platform/process.h"
 #include "processing/run_log.h"
 #include "processing/run_steps.h"
 #include "ui/ui.h"
@@ -15,8 +14,6 @@
 namespace kx {
 
 namespace {
-
-void runScript(const std::string& folder, std::string_view name) { runProgram(name, "", folder, runWait); }
 
 void writeLog(AppContext& context, const RunPlan& plan, const std::string& home, const std::string& sourceFolder) {
     Settings& settings = context.settings;

@@ -6,6 +6,7 @@
 
 #include "app/text.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "ui/ui.h"
 
 namespace kx {
@@ -67,6 +68,8 @@ void applyDtsFixRule(AppContext& context, const RunPlan& plan) {
 }
 
 bool takesExtractionPath(Settings& settings) { return settings.isOff("notranscode = ") || settings.isOn("dtsfix = "); }
+
+void runScript(const std::string& folder, std::string_view name) { runProgram(name, "", folder, runWait); }
 
 void removeTemporary(const std::string& path) {
     if (path.empty() || endsWith(path, ".")) return;

@@ -31,6 +31,9 @@ bool touchesSource(const RunPlan& plan, const std::string& scriptFolder);
 void applyDtsFixRule(AppContext& context, const RunPlan& plan);
 bool takesExtractionPath(Settings& settings);
 
+// Starts a script of `folder` there, in a console the user sees, and waits for it.
+void runScript(const std::string& folder, std::string_view name);
+
 // Deletes a temporary file the run made: the exact name, else the one entry
 // of its folder that matches without regard to letter case. A name that
 // ends in a lone dot (an empty format) is never deleted.

@@ -1,18 +1,13 @@
 // Making the real sources of the end-to-end tests and looking into results.
 #include "e2e/media.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "tools/adapters/json.h"
+#include "tools/adapters/system.h"
 
 namespace kx::test::media {
 
@@ -24,31 +19,6 @@ std::string slurp(const std::string& path) {
 }
 
 void spill(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-// Reads both pipes to their end without letting either fill up.
-void drain(int outFd, int errFd, Output& result) {
-    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-    std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
-    char buffer[65536];
-    while (open > 0) {
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        for (int k = 0; k < 2; ++k) {
-            if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            ssize_t n = ::read(fds[k].fd, buffer, sizeof buffer);
-            if (n > 0) {
-                sinks[k]->append(buffer, std::size_t(n));
-            } else if (n == 0 || errno != EINTR) {
-                ::close(fds[k].fd);
-                fds[k].fd = -1;
-                --open;
-            }
-        }
-    }
-}
 
 const std::vector<std::string> ff = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
 
@@ -90,41 +60,8 @@ bool damageAc3(const std::string& from, const std::string& to, std::string& erro
 const char* const outsideSubtitles = "1\r\n00:00:00,200 --> 00:00:01,000\r\nSalut depuis un fichier externe\r\n";
 
 Output run(const std::vector<std::string>& argv) {
-    Output result;
-    int out[2], err[2];
-    if (::pipe(out) != 0) return result;
-    if (::pipe(err) != 0) {
-        ::close(out[0]);
-        ::close(out[1]);
-        return result;
-    }
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int null = ::open("/dev/null", O_RDONLY);
-        ::dup2(null, 0);
-        ::dup2(out[1], 1);
-        ::dup2(err[1], 2);
-        ::close(out[0]);
-        ::close(err[0]);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
-    if (pid < 0) {
-        ::close(out[0]);
-        ::close(err[0]);
-        return result;
-    }
-    drain(out[0], err[0], result);
-    int raw = 0;
-    while (::waitpid(pid, &raw, 0) < 0 && errno == EINTR) {
-    }
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0);
-    return result;
+    adapt::sys::RunResult r = adapt::sys::run(argv, adapt::sys::captureOut | adapt::sys::captureErr);
+    return {r.started ? r.exitCode : -1, std::move(r.out), std::move(r.err)};
 }
 
 std::string whichProgram(const std::string& name) {

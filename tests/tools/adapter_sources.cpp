@@ -5,4 +5,5 @@
 #include "tools/adapters/frames.cpp"
 #include "tools/adapters/json.cpp"
 #include "tools/adapters/report.cpp"
+#include "tools/adapters/system_posix.cpp"
 #include "tools/adapters/track_map.cpp"
