@@ -3,6 +3,7 @@
 # suite, then the network tests again under AddressSanitizer and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")"
+bash tools/check-layers.sh
 bash tools/install-packages.sh ca-certificates g++ cmake make googletest libgtest-dev qt6-base-dev \
   mkvtoolnix mediainfo ffmpeg curl
 jobs=$(nproc)

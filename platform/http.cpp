@@ -7,7 +7,7 @@
 #include <chrono>
 #include <limits>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/files.h"
 #include "platform/socket.h"
 

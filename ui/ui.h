@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/windows.h"
+#include "ui/window_desc.h"
 
 namespace kx {
 

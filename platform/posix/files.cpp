@@ -13,8 +13,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/text.h"
-#include "platform/encoding.h"
+#include "base/text.h"
+#include "base/encoding.h"
 
 namespace kx::fs {
 

@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/text.h"
-#include "platform/command_line.h"
-#include "platform/encoding.h"
+#include "base/text.h"
+#include "base/command_line.h"
+#include "base/encoding.h"
 #include "platform/files.h"
 #include "platform/posix/spawn.h"
 #include "platform/shell.h"

@@ -1,7 +1,7 @@
 // The desktop's default handler on POSIX: xdg-open, detached and silent.
 #include "platform/shell.h"
 
-#include "platform/encoding.h"
+#include "base/encoding.h"
 #include "platform/posix/spawn.h"
 
 namespace kx {

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/encoding.h"
+#include "base/encoding.h"
 
 namespace kx::net {
 

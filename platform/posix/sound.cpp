@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "platform/encoding.h"
+#include "base/encoding.h"
 #include "platform/files.h"
 
 extern char** environ;

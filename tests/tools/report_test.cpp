@@ -2,8 +2,8 @@
 // expected report text, and the shape the program's reader relies on.
 #include <gtest/gtest.h>
 
-#include "app/text.h"
-#include "platform/encoding.h"
+#include "base/text.h"
+#include "base/encoding.h"
 #include "tests/tools/fixture.h"
 #include "tools/adapters/report.h"
 

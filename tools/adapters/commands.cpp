@@ -1,7 +1,7 @@
 // Argument reading and file naming for the tool adapters.
 #include "tools/adapters/commands.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace kx::adapt {
 

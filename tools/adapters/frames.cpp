@@ -7,7 +7,7 @@
 #include <array>
 #include <optional>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace kx::adapt {
 

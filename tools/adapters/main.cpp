@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/encoding.h"
+#include "base/encoding.h"
 #include "tools/adapters/commands.h"
 #include "tools/adapters/frames.h"
 #include "tools/adapters/json.h"

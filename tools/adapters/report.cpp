@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/text.h"
-#include "platform/encoding.h"
+#include "base/text.h"
+#include "base/encoding.h"
 
 namespace kx::adapt {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/text.h"
-#include "platform/batch_command.h"
-#include "platform/command_line.h"
-#include "platform/encoding.h"
+#include "base/text.h"
+#include "base/batch_command.h"
+#include "base/command_line.h"
+#include "base/encoding.h"
 #include "platform/files.h"
 #include "platform/process.h"
 

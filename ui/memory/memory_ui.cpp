@@ -7,7 +7,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/encoding.h"
+#include "base/encoding.h"
 
 namespace kx {
 

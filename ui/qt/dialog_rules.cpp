@@ -1,7 +1,7 @@
 // Reading the dialogs' filter lists, initial files and initial folders.
 #include "ui/qt/dialog_rules.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace kx {
 

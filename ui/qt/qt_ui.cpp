@@ -30,7 +30,7 @@
 #include <optional>
 #include <type_traits>
 
-#include "platform/encoding.h"
+#include "base/encoding.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "ui/qt/dialog_rules.h"

@@ -19,7 +19,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/encoding.h"
+#include "base/encoding.h"
 #include "platform/files.h"
 #include "platform/http.h"
 #include "platform/shell.h"

@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/encoding.h"
+#include "base/encoding.h"
 #include "ui/qt/qt_ui.h"
-#include "ui/windows.h"
+#include "ui/window_desc.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "app/shell.h"
+#include "shell/shell.h"
 #include "platform/files.h"
 #include "support.h"
 

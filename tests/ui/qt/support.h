@@ -9,10 +9,10 @@
 
 #include <string_view>
 
-#include "platform/encoding.h"
+#include "base/encoding.h"
 #include "ui/qt/qt_ui.h"
 #include "ui/qt/widgets.h"
-#include "ui/windows.h"
+#include "ui/window_desc.h"
 
 namespace kx::test {
 

@@ -1,0 +1,53 @@
+// Runtime conversions between cp1252 and UTF-8.
+#include "base/encoding.h"
+
+namespace kx {
+
+std::string toUtf8(std::string_view cp1252) {
+    std::string out;
+    out.reserve(cp1252.size());
+    for (unsigned char c : cp1252) {
+        char32_t u = cp1252ToUnicode(c);
+        if (u < 0x80) {
+            out += char(u);
+        } else if (u < 0x800) {
+            out += char(0xC0 | (u >> 6));
+            out += char(0x80 | (u & 0x3F));
+        } else {
+            out += char(0xE0 | (u >> 12));
+            out += char(0x80 | ((u >> 6) & 0x3F));
+            out += char(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+static std::string convert(std::string_view utf8, bool lossy, bool& ok) {
+    std::string out;
+    out.reserve(utf8.size());
+    ok = true;
+    for (std::size_t i = 0; i < utf8.size();) {
+        int c = unicodeToCp1252(decodeUtf8(utf8, i));
+        if (c < 0) {
+            ok = false;
+            if (!lossy) return {};
+            c = '?';
+        }
+        out += char(c);
+    }
+    return out;
+}
+
+std::optional<std::string> fromUtf8(std::string_view utf8) {
+    bool ok;
+    std::string out = convert(utf8, false, ok);
+    if (!ok) return std::nullopt;
+    return out;
+}
+
+std::string fromUtf8Lossy(std::string_view utf8) {
+    bool ok;
+    return convert(utf8, true, ok);
+}
+
+}  // namespace kx

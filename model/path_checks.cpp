@@ -1,0 +1,80 @@
+// Free-space and accent warnings, and the accent renaming of a source path.
+#include "model/path_checks.h"
+
+#include <limits>
+
+#include "base/text.h"
+#include "base/encoding.h"
+#include "platform/files.h"
+
+namespace kx {
+
+namespace {
+
+constexpr std::string_view accented = "àâäéèêëïîôöûüÿç"_cp;
+constexpr std::string_view plain = "aaaeeeeiioouuuc";
+static_assert(accented.size() == plain.size());
+
+constexpr std::string_view warned = "éèêàëä"_cp;
+
+}  // namespace
+
+std::string stripAccents(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        std::size_t p = accented.find(c);
+        if (p != std::string_view::npos) c = plain[p];
+    }
+    return out;
+}
+
+bool hasWarnedAccent(std::string_view folder) { return folder.find_first_of(warned) != std::string_view::npos; }
+
+bool lacksDiskSpace(std::int64_t sourceSize, std::string_view remuxdest, std::int64_t remuxFolderFree,
+                    std::int64_t sourceFolderFree) {
+    constexpr std::int64_t most = std::numeric_limits<std::int64_t>::max();
+    std::int64_t need = sourceSize > most / 4 ? most : sourceSize * 4;
+    if (remuxdest == "1" && remuxFolderFree < need) return true;
+    return sourceFolderFree < need;
+}
+
+std::string diskSpaceMessage() { return "Attention!! vous risquez de manquer d'espace disque"; }
+
+std::string accentMessage() {
+    return std::string(
+        "Attention!! il y'a un caractère spécial (de type accent) dans votre chemin, "
+        "en cas de problême merci de renommer au déplacer ;)"_cp);
+}
+
+std::string checkAndRenameSource(const SourcePathInputs& in,
+                                 const std::function<void(const std::string& message)>& showMessage) {
+    const std::string sourceFolder = folderPart(in.sourcePath);
+
+    std::int64_t size = fs::fileSize(in.sourcePath);
+    std::int64_t remuxFree = 0;
+    if (in.remuxdest == "1")
+        remuxFree = fs::freeSpace(in.chosenRemuxFolder ? *in.chosenRemuxFolder : in.currentFolder);
+    if (lacksDiskSpace(size, in.remuxdest, remuxFree, fs::freeSpace(sourceFolder))) showMessage(diskSpaceMessage());
+
+    if (hasWarnedAccent(sourceFolder)) showMessage(accentMessage());
+
+    if (in.sourcePath.empty()) return std::string();
+
+    // A move refused because its target exists leaves that part as it was, so
+    // the path never names another file than the chosen one. After a failed
+    // folder move the file is not looked for in a folder that is not its own.
+    std::string folder = stripAccents(sourceFolder);
+    bool folderMoved = true;
+    if (folder != sourceFolder) {
+        fs::MoveResult moved = fs::moveNoReplace(sourceFolder, folder);
+        if (moved == fs::MoveResult::targetExists) folder = sourceFolder;
+        folderMoved = moved != fs::MoveResult::failed;
+    }
+    std::string name = stripAccents(in.sourceName);
+    if (name != in.sourceName && folderMoved &&
+        fs::moveNoReplace(folder + in.sourceName, folder + name) == fs::MoveResult::targetExists)
+        name = in.sourceName;
+    return folder + name;
+}
+
+}  // namespace kx

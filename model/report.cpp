@@ -1,0 +1,86 @@
+// The MediaInfo report scan: track sections, audio delays and languages,
+// subtitle languages, the video list and the frame rate.
+#include "model/report.h"
+
+#include "base/text.h"
+
+namespace kx {
+
+namespace {
+
+constexpr std::size_t labelWidth = 35;
+constexpr std::string_view delayLabel = "Video delay                      : ";
+
+// Line i of the report; empty outside the table.
+const std::string& lineAt(const ReportLines& lines, std::ptrdiff_t i) {
+    static const std::string none;
+    if (i < 0 || std::size_t(i) >= lines.size()) return none;
+    return lines[std::size_t(i)];
+}
+
+std::string before(std::string_view line, std::string_view mark) {
+    std::size_t p = line.find(mark);
+    return std::string(p == std::string_view::npos ? std::string_view() : line.substr(0, p));
+}
+
+// The seconds and milliseconds parts of a "Video delay" line.
+void readDelay(std::string_view line, TrackRecord& track) {
+    track.delaySeconds = replaceAll(before(line, "s "), delayLabel, "");
+    std::string ms = replaceAll(before(line, "ms"), delayLabel, "");
+    track.delayMilliseconds = replaceAllNoCase(ms, track.delaySeconds + "s ", "");
+}
+
+// Delays and language of an audio section whose ID line is line i.
+void readAudioSection(const ReportLines& lines, std::ptrdiff_t i, TrackRecord& track) {
+    std::ptrdiff_t j = i;
+    for (; !lineAt(lines, j).empty(); ++j)
+        if (startsWith(lineAt(lines, j), "Video delay")) readDelay(lineAt(lines, j), track);
+    const std::string& last = lineAt(lines, j - 1);
+    track.language = startsWith(last, "Language") ? reportValue(last) : "und";
+}
+
+}  // namespace
+
+ReportLines reportLinesOf(std::string_view reportBytes) {
+    ReportLines lines;
+    std::vector<std::string> all = splitLines(reportBytes);
+    for (std::size_t n = 0; n < all.size() && n < lines.size(); ++n) lines[n] = std::move(all[n]);
+    return lines;
+}
+
+std::string reportValue(std::string_view line) {
+    return line.size() > labelWidth ? std::string(line.substr(labelWidth)) : std::string();
+}
+
+std::string trackItemText(const TrackRecord& track) {
+    return "track #" + track.trackId + "  " + track.format + "  " + track.language;
+}
+
+ReportScan scanReport(const ReportLines& lines) {
+    ReportScan scan;
+    std::size_t k = 0;
+    for (std::ptrdiff_t i = 0; i < std::ptrdiff_t(lines.size()); ++i) {
+        const std::string& line = lineAt(lines, i);
+        if (startsWith(line, "ID") && k < scan.tracks.size()) {
+            TrackRecord& track = scan.tracks[k++];
+            track.trackId = reportValue(line);
+            track.format = replaceAll(reportValue(lineAt(lines, i + 1)), "-", "");
+            const std::string& title = lineAt(lines, i - 1);
+            if (startsWith(title, "Audio")) {
+                readAudioSection(lines, i, track);
+                scan.audioItems.push_back(trackItemText(track));
+            } else if (startsWith(title, "Text")) {
+                std::string language = reportValue(lineAt(lines, i + 4));
+                track.language = language.empty() ? "und" : language;
+                scan.subtitleItems.push_back(trackItemText(track));
+            } else if (title == "Video") {
+                scan.videoItems.push_back(trackItemText(track));
+            }
+        }
+        if (line.find("Frame rate") != std::string::npos)
+            scan.frameRate = replaceAll(reportValue(line), std::string_view(line).substr(line.size() - 4), "");
+    }
+    return scan;
+}
+
+}  // namespace kx

@@ -1,0 +1,55 @@
+// Assembling log.txt from the run's scripts and logs.
+#include "model/run_log.h"
+
+#include "base/text.h"
+#include "model/script_text.h"
+
+namespace kx {
+
+namespace {
+
+constexpr std::string_view crlf = "\r\n";
+
+std::string header(std::string_view title) {
+    const std::string stars(24, '*');
+    return stars + "Log " + std::string(title) + stars + std::string(crlf);
+}
+
+void section(std::string& log, std::string_view title, const std::optional<std::string>& contents,
+             std::string_view stem, bool anonymised) {
+    if (!contents) return;
+    log += header(title);
+    log += crlf;
+    for (const std::string& line : splitLines(*contents)) {
+        log += anonymised ? anonymise(line, stem) : line;
+        log += crlf;
+    }
+    log += crlf;
+    log += crlf;
+}
+
+}  // namespace
+
+std::string anonymise(std::string_view text, std::string_view sourceStem) {
+    std::string carried = scriptName(sourceStem);
+    std::string out = carried == sourceStem ? std::string(text) : replaceAll(text, carried, "fichier");
+    return replaceAll(out, sourceStem, "fichier");
+}
+
+std::string runLogText(const RunLogSources& s) {
+    std::string log = "version de klarbrix=" + std::to_string(s.version) + std::string(crlf);
+    log += crlf;
+    log += crlf;
+    if (s.extractBat) {
+        log += crlf;
+        log += crlf;
+    }
+    section(log, "extract.bat", s.extractBat, s.sourceStem, false);
+    section(log, "Mediainfo.txt", s.mediaInfo, s.sourceStem, true);
+    section(log, "mkvextract.bat", s.mkvextractBat, s.sourceStem, true);
+    section(log, "eac3to", s.transcoderLog, s.sourceStem, true);
+    section(log, "mkvmerge.bat", s.mkvmergeBat, s.sourceStem, true);
+    return log;
+}
+
+}  // namespace kx

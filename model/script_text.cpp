@@ -1,0 +1,225 @@
+// Piece lists of the four run scripts and the job clean-up script, and the
+// writing of a script file.
+#include "model/script_text.h"
+
+#include <limits>
+
+#include "base/text.h"
+#include "platform/files.h"
+
+namespace kx {
+
+namespace {
+
+std::string number(std::int64_t n) { return std::to_string(n); }
+
+bool isDts(std::string_view format) { return format == "dts" || format == "DTS"; }
+
+// A subtitle track of the source is extracted and muxed.
+bool subtitleChosen(const ScriptContext& c) { return c.subtitleSelected && c.srtPath.empty() && !c.noSrtChecked; }
+
+bool externalSubtitle(const ScriptContext& c) { return !c.srtPath.empty(); }
+
+std::string withoutFinalSeparator(std::string_view folder) {
+    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.remove_suffix(1);
+    return std::string(folder);
+}
+
+// The output pieces shared by both remux forms.
+void addOutput(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
+    p.push_back("mkvmerge.exe ");
+    p.push_back("-o ");
+    if (c.option("remuxdest = ") == "0") {
+        p.push_back("\"" + scriptName(plan.basePath));
+        p.push_back("_remux.mkv\" ");
+    } else {
+        p.push_back("\"" + scriptName(c.option("cheminremux = ")));
+        p.push_back(scriptName(filePart(plan.sourcePath)) + "\" ");
+    }
+    p.push_back("--default-duration 0:" + scriptName(c.frameRate));
+    p.push_back("fps \"");
+}
+
+// The audio file the extraction-path remux takes, with its closing quote and blank.
+std::string audioInput(const RunPlan& plan, const ScriptContext& c) {
+    const std::string base = scriptName(plan.basePath);
+    bool fixedAc3 = c.fileExists(plan.basePath + "_fixed.ac3");
+    if (isDts(plan.audioFormat) && c.option("notranscode = ") != "0") {
+        // Nothing transcodes this track: take the repaired DTS, else the extracted one.
+        std::string fixedDts = plan.basePath + "_fixed.dts";
+        return scriptName(c.fileExists(fixedDts) ? fixedDts : plan.audioFile) + "\" ";
+    }
+    std::string prefix = (fixedAc3 && c.option("dtsfix = ") == "1") ? base + "_fixed." : base + ".";
+    if (isDts(plan.audioFormat)) return prefix + (fixedAc3 ? "dts\" " : "ac3\" ");
+    return prefix + scriptName(toLower(plan.audioFormat)) + "\" ";
+}
+
+void extractionRemux(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
+    p.push_back("--compression\" \"0:none\" \"");
+    p.push_back(scriptName(plan.videoFile) + "\" ");
+    if (plan.audioDelayMs != 0 || plan.audioDelaySeconds != 0)
+        p.push_back("\"--sync\" \"0:" + number(audioDelay(plan)) + "\" ");
+    p.push_back("\"--compression\" \"0:none\" ");
+    p.push_back("\"--language\" \"");
+    p.push_back("0:" + plan.audioLang + "\" \"");
+    p.push_back(audioInput(plan, c));
+    // The kept DTS file is a raw track file: its one track is 0, and it needs
+    // the same delay as the audio track made from it.
+    if (isDts(plan.audioFormat) && c.option("keepdts = ") == "1" && c.fileExists(plan.basePath + ".ac3")) {
+        if (plan.audioDelayMs != 0 || plan.audioDelaySeconds != 0)
+            p.push_back("\"--sync\" \"0:" + number(audioDelay(plan)) + "\" ");
+        p.push_back("\"--compression\" \"0:none\" \"--language\" \"0:" + plan.audioLang + "\" \"" +
+                    scriptName(plan.basePath) + ".dts\" ");
+    }
+    if (subtitleChosen(c) && !plan.subFile.empty())
+        p.push_back("\"--language\" \"0:" + plan.subLang + "\" \"" + scriptName(plan.subFile) + "\" ");
+    if (externalSubtitle(c)) p.push_back("\"" + scriptName(c.srtPath) + "\" ");
+}
+
+void directRemux(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
+    const std::string video = number(plan.videoId), audio = number(plan.audioId), sub = number(plan.subId);
+    bool chosen = subtitleChosen(c), external = externalSubtitle(c);
+    p.push_back("--compression\" \"" + video + ":none\" \"");
+    p.push_back("--compression\" \"" + audio + ":none\" ");
+    p.push_back("\"--language\" \"");
+    p.push_back(audio + ":" + plan.audioLang + "\" ");
+    if (chosen) p.push_back("\"--language\" \"" + sub + ":" + plan.subLang + "\" ");
+    p.push_back("\"-a\" \"" + audio + "\" \"-d\" ");
+    p.push_back("\"1\" ");
+    if (chosen) p.push_back("\"-s\" \"" + sub + "\" ");
+    p.push_back("\"-T\" ");
+    if (external || c.noSrtChecked) p.push_back("\"-S\" ");
+    p.push_back("\"" + scriptName(plan.sourcePath) + "\" ");
+    if (external) p.push_back("\"-s\" \"0\" \"-D\" \"-A\" \"-T\" \"" + scriptName(c.srtPath) + "\" ");
+    p.push_back("\"--track-order\" ");
+    p.push_back("\"0:" + video + ",0:" + audio);
+    if (chosen) p.push_back(",0:" + sub);
+    if (external) p.push_back(",1:0");
+    p.push_back("\"");
+}
+
+bool writeNamed(const std::string& folder, std::string_view name, ScriptPlace place, const ScriptPieces& pieces) {
+    return writeScript(folder + std::string(name), place, pieces);
+}
+
+}  // namespace
+
+std::string scriptName(std::string_view name) { return replaceAll(name, "%", "%%"); }
+
+bool takesExtractionPath(const ScriptContext& context) {
+    return context.option("notranscode = ") == "0" || context.option("dtsfix = ") == "1";
+}
+
+std::int64_t audioDelay(const RunPlan& plan) {
+    constexpr std::int64_t most = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t least = std::numeric_limits<std::int64_t>::min();
+    std::int64_t seconds = plan.audioDelaySeconds, ms = plan.audioDelayMs;
+    // "-1s 500ms" is one negative delay: the milliseconds carry the seconds' sign.
+    if (seconds < 0 && ms > 0) ms = -ms;
+    std::int64_t total;
+    if (__builtin_mul_overflow(seconds, std::int64_t(1000), &total)) return seconds < 0 ? least : most;
+    if (__builtin_add_overflow(total, ms, &total)) return ms < 0 ? least : most;
+    return total;
+}
+
+ScriptPieces extractPieces(const RunPlan& plan, const ScriptContext& context) {
+    ScriptPieces p;
+    p.push_back("mkvextract.exe tracks \"");
+    p.push_back(scriptName(plan.sourcePath));
+    p.push_back("\"");
+    p.push_back(" ");
+    p.push_back(number(plan.videoId));
+    p.push_back(":\"");
+    p.push_back(scriptName(plan.videoFile));
+    p.push_back("\" ");
+    p.push_back(number(plan.audioId));
+    p.push_back(":\"");
+    p.push_back(scriptName(plan.audioFile));
+    p.push_back("\" ");
+    // A subtitle format without a file name is not extracted at all.
+    if (subtitleChosen(context) && !plan.subFile.empty()) {
+        p.push_back(number(plan.subId));
+        p.push_back(":\"");
+        p.push_back(scriptName(plan.subFile));
+        p.push_back("\" ");
+    }
+    return p;
+}
+
+ScriptPieces dtsFixPieces(const RunPlan& plan) {
+    return {"delaycut.exe  -fixcrc fix -start 0 -End 0 \"", scriptName(plan.basePath),
+            "." + scriptName(toLower(plan.audioFormat)), "\""};
+}
+
+ScriptPieces eac3toPieces(const RunPlan& plan, const ScriptContext& context) {
+    ScriptPieces p;
+    std::string input = "eac3to.exe \"" + scriptName(plan.basePath);
+    p.push_back(context.option("dtsfix = ") == "0" ? input : input + "_fixed");
+    p.push_back(".dts\"");
+    p.push_back(" \"" + scriptName(plan.basePath));
+    p.push_back(".ac3\"");
+    if (context.option("usesonic = ") == "0") p.push_back(" -libav");
+    return p;
+}
+
+ScriptPieces remuxPieces(const RunPlan& plan, const ScriptContext& context, RemuxForm form) {
+    ScriptPieces p;
+    addOutput(p, plan, context);
+    if (form == RemuxForm::extraction)
+        extractionRemux(p, plan, context);
+    else
+        directRemux(p, plan, context);
+    return p;
+}
+
+std::string scriptText(ScriptPlace place, const ScriptPieces& pieces) {
+    std::string text = place == ScriptPlace::jobFolder ? "cd..\r\n" : "";
+    text += "cd Applications\r\n";
+    for (const std::string& piece : pieces) text += piece;
+    return text;
+}
+
+bool writeScript(const std::string& path, ScriptPlace place, const ScriptPieces& pieces) {
+    return fs::writeFile(path, scriptText(place, pieces));
+}
+
+bool writeExtractScript(const std::string& folder, ScriptPlace place, const RunPlan& plan,
+                        const ScriptContext& context) {
+    return writeNamed(folder, extractScriptName, place, extractPieces(plan, context));
+}
+
+bool writeDtsFixScript(const std::string& folder, ScriptPlace place, const RunPlan& plan) {
+    return writeNamed(folder, dtsFixScriptName, place, dtsFixPieces(plan));
+}
+
+bool writeEac3toScript(const std::string& folder, ScriptPlace place, const RunPlan& plan,
+                       const ScriptContext& context) {
+    return writeNamed(folder, eac3toScriptName, place, eac3toPieces(plan, context));
+}
+
+bool writeRemuxScript(const std::string& folder, ScriptPlace place, const RunPlan& plan,
+                      const ScriptContext& context, RemuxForm form) {
+    return writeNamed(folder, remuxScriptName, place, remuxPieces(plan, context, form));
+}
+
+std::string purgeScriptText(const RunPlan& plan, const ScriptContext& context, std::string_view jobFolder) {
+    const std::string base = "del \"" + scriptName(plan.basePath);
+    std::string text;
+    for (std::string_view ending : {".ac3\"", "_fixed.dts\"", "_fixed.ac3\"", "_log.txt\"", " - log.txt\"", ".h264\""})
+        text += base + std::string(ending) + "\r\n";
+    // A name ending in a lone dot would delete the file without extension.
+    if (!plan.audioFormat.empty()) text += base + "." + scriptName(plan.audioFormat) + "\"\r\n";
+    // Only a subtitle this job extracts is deleted (an external file of the
+    // same name is the user's own).
+    if (subtitleChosen(context) && !plan.subFile.empty())
+        text += base + "." + scriptName(plan.subFormat) + "\"\r\n";
+    if (context.option("deletebat = ") == "1")
+        text += "RD /S /Q \"" + scriptName(withoutFinalSeparator(jobFolder)) + "\"\r\n";
+    return text;
+}
+
+bool writePurgeScript(const std::string& jobFolder, const RunPlan& plan, const ScriptContext& context) {
+    return fs::writeFile(jobFolder + std::string(purgeScriptName), purgeScriptText(plan, context, jobFolder));
+}
+
+}  // namespace kx

@@ -1,0 +1,75 @@
+// The batch scripts of a run: extraction, audio repair, transcode, remux (both
+// forms) and a queued job's clean-up. Each script is line 1 "cd Applications"
+// and one command line built from pieces, with no line end after the last.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/run_plan.h"
+
+namespace kx {
+
+// What the scripts read besides the run plan, taken when a script is written.
+struct ScriptContext {
+    // Value of a setting, the key given with its " = " ("dtsfix = ").
+    std::function<std::string(std::string_view key)> option;
+    bool subtitleSelected = false;  // the subtitle list has a selection
+    bool noSrtChecked = false;      // "no subtitles" is checked
+    std::string srtPath;            // external subtitle file, or empty
+    std::string frameRate;          // e.g. "23.976"
+    // Whether a file exists at the moment the script is written.
+    std::function<bool(const std::string& path)> fileExists;
+};
+
+using ScriptPieces = std::vector<std::string>;
+
+// A queued job's scripts run in its job folder and start with "cd..".
+enum class ScriptPlace { programFolder, jobFolder };
+enum class RemuxForm { extraction, direct };
+
+inline constexpr std::string_view extractScriptName = "mkvextract.bat";
+inline constexpr std::string_view dtsFixScriptName = "dtsfix.bat";
+inline constexpr std::string_view eac3toScriptName = "eac3to.bat";
+inline constexpr std::string_view remuxScriptName = "mkvmerge.bat";
+inline constexpr std::string_view purgeScriptName = "mkvpurge.bat";
+
+// A name as a script must carry it: every "%" doubled, since the command
+// interpreter expands %...% even between quotes.
+std::string scriptName(std::string_view name);
+
+// The extraction path is taken when "notranscode = " is "0" or "dtsfix = " is "1".
+bool takesExtractionPath(const ScriptContext& context);
+
+// The audio delay in milliseconds (64-bit, saturating).
+std::int64_t audioDelay(const RunPlan& plan);
+
+ScriptPieces extractPieces(const RunPlan& plan, const ScriptContext& context);
+ScriptPieces dtsFixPieces(const RunPlan& plan);
+ScriptPieces eac3toPieces(const RunPlan& plan, const ScriptContext& context);
+ScriptPieces remuxPieces(const RunPlan& plan, const ScriptContext& context, RemuxForm form);
+
+// The whole file: ["cd.." CR LF] "cd Applications" CR LF, then the pieces.
+std::string scriptText(ScriptPlace place, const ScriptPieces& pieces);
+
+// Creates or truncates `path` with the script text; false when it cannot.
+bool writeScript(const std::string& path, ScriptPlace place, const ScriptPieces& pieces);
+
+// Write the named script into `folder` (ending in a separator).
+bool writeExtractScript(const std::string& folder, ScriptPlace place, const RunPlan& plan,
+                        const ScriptContext& context);
+bool writeDtsFixScript(const std::string& folder, ScriptPlace place, const RunPlan& plan);
+bool writeEac3toScript(const std::string& folder, ScriptPlace place, const RunPlan& plan,
+                       const ScriptContext& context);
+bool writeRemuxScript(const std::string& folder, ScriptPlace place, const RunPlan& plan,
+                      const ScriptContext& context, RemuxForm form);
+
+// The clean-up script of a queued job (every line ends with CR LF). The last
+// line removes `jobFolder` itself when "deletebat = " is "1" now.
+std::string purgeScriptText(const RunPlan& plan, const ScriptContext& context, std::string_view jobFolder);
+bool writePurgeScript(const std::string& jobFolder, const RunPlan& plan, const ScriptContext& context);
+
+}  // namespace kx

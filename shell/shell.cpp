@@ -1,0 +1,268 @@
+// Start-up, the event loop and every menu and control handler. Long jobs are
+// started here on workers, one per kind; a request for a kind that is still
+// running is dropped without a message.
+#include "shell/shell.h"
+
+#include <utility>
+
+#include "workers/analyse_source.h"
+#include "model/path_checks.h"
+#include "base/text.h"
+#include "shell/update_check.h"
+#include "workers/queue.h"
+#include "workers/run_immediate.h"
+#include "base/encoding.h"
+#include "platform/files.h"
+#include "ui/ui.h"
+
+namespace kx {
+
+namespace {
+
+struct OptionCheck {
+    int control;
+    std::string_view key;
+};
+
+// The options window's check boxes and their keys, in the order they are
+// set and stored.
+constexpr OptionCheck optionChecks[] = {
+    {deleteTempCheck, "deletetemp = "}, {deleteBatCheck, "deletebat = "},   {createLogCheck, "createlog = "},
+    {openLogCheck, "openlog = "},       {keepDtsCheck, "keepdts = "},       {noTranscodeCheck, "notranscode = "},
+    {remuxDestCheck, "remuxdest = "},   {muxSrtCheck, "muxsrt = "},         {useSonicCheck, "usesonic = "},
+    {dtsFixCheck, "dtsfix = "},         {soundEnableCheck, "soundenable = "}, {checkUpdateCheck, "checkupdate = "},
+};
+
+// Double quotes and control characters would break the quoting of the
+// scripts that carry the path.
+bool scriptSafe(std::string_view path) {
+    for (char c : path)
+        if (c == '"' || (unsigned char)c < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
+}  // namespace
+
+Shell::Shell(Ui& ui, ShellConfig config)
+    : ui_(ui),
+      config_(std::move(config)),
+      settings_(config_.programFolder + "options.txt"),
+      context_{ui_, settings_, state_, config_.programFolder, config_.site,
+               [this] { return analysisWorker_.running(); }} {}
+
+bool Shell::busy() const {
+    return analysisWorker_.running() || runWorker_.running() || queueAddWorker_.running() ||
+           queueRunWorker_.running();
+}
+
+int Shell::run() {
+    if (!startUp()) return 0;
+    for (;;) {
+        Event event = ui_.waitEvent();
+        if (event.kind == Event::close) break;
+        if (event.kind == Event::menu) onMenu(event.id);
+        else onControl(event.id);
+    }
+    return 0;
+}
+
+bool Shell::startUp() {
+    ui_.loadSound(config_.programFolder + "success.wav");
+    settings_.loadOptions();
+    openMainWindow(ui_);
+    state_.with([](AppState& s) { s.queueCount = 0; });
+    ui_.setStatus("Choisir un fichier");
+
+    if (!fs::listFolder(config_.programFolder + "Applications")) {
+        ui_.messageBox(informationTitle, "Vous devez télécharger l'archive complète"_cp);
+        openWebPage("/");
+        ui_.closeWindow(mainWindow);
+        return false;
+    }
+    if (settings_.getOption("checkupdate = ") == "1" &&
+        newerVersionPublished(config_.site, config_.programFolder, programVersion))
+        ui_.addMenuTitle(mainWindow, "Une nouvelle version est en ligne !");
+    return true;
+}
+
+void Shell::onMenu(int item) {
+    switch (item) {
+        case menuOptions: openOptions(); break;
+        case menuHelp: showHelp("/aide/"); break;
+        case menuAbout: openAboutWindow(ui_, config_.site + "/"); break;
+        default: break;
+    }
+}
+
+void Shell::onControl(int control) {
+    switch (control) {
+        case optionsOkButton: storeOptions(); break;
+        case remuxPathButton: chooseRemuxFolder(); break;
+        case optionsHelpButton: showHelp("/les-options"); break;
+        case aboutOkButton: ui_.closeWindow(aboutWindow); break;
+        case aboutSiteLink:  // the link does what the "Site web" button does
+        case webSiteButton: openWebPage("/"); break;
+        case openButton: openSource(); break;
+        case cancelButton: cancelSource(); break;
+        case clearQueueButton:
+            state_.with([](AppState& s) { s.queueCount = 0; });
+            ui_.clearItems(queueList);
+            break;
+        case removeLastButton:
+            state_.with([this](AppState& s) {
+                if (s.queueCount <= 0) return;
+                ui_.removeRow(queueList, s.queueCount - 1);
+                --s.queueCount;
+            });
+            break;
+        case startButton: start(); break;
+        case addToQueueButton: addToQueue(); break;
+        case processQueueButton: processQueue(); break;
+        case chooseSrtButton: chooseSubtitle(); break;
+        default: break;
+    }
+}
+
+void Shell::openWebPage(std::string_view path) {
+    std::string url = config_.site + std::string(path);
+    if (!ui_.shellOpen(url)) ui_.shellOpen(url);  // tried once more, then given up
+}
+
+// The help window has a loop of its own: nothing but a close request is
+// served until it is closed.
+void Shell::showHelp(std::string_view path) {
+    if (!openHelpWindow(ui_, config_.site + std::string(path))) return;
+    while (ui_.waitEvent().kind != Event::close) {
+    }
+    ui_.closeWindow(helpWindow);
+}
+
+void Shell::openOptions() {
+    openOptionsWindow(ui_);
+    for (const OptionCheck& check : optionChecks) ui_.setChecked(check.control, settings_.isOn(check.key));
+    std::string folder = settings_.getOption("cheminremux = ");
+    if (!folder.empty()) ui_.setText(remuxPathField, folder);
+}
+
+void Shell::storeOptions() {
+    for (const OptionCheck& check : optionChecks) settings_.setOption(check.key, ui_.checked(check.control) ? "1" : "0");
+    settings_.saveOptions();
+    ui_.closeWindow(optionsWindow);
+}
+
+std::string Shell::acceptPath(const ChosenPath& chosen) {
+    if (chosen.carriable && scriptSafe(chosen.path)) return chosen.path;
+    ui_.messageBox(informationTitle,
+                   "Ce chemin contient un caractère non pris en charge, merci de renommer le fichier ou le dossier"_cp);
+    return {};
+}
+
+void Shell::chooseRemuxFolder() {
+    std::string folder = acceptPath(ui_.chooseFolder("Choisissez un répertoire"_cp, "C:\\"));
+    state_.with([&](AppState& s) { s.chosenRemuxFolder = folder; });
+    if (folder.empty()) ui_.messageBox(informationTitle, "La sélection a été annulée."_cp);
+    settings_.setOption("cheminremux = ", folder);
+    settings_.saveOptions();
+    ui_.setText(remuxPathField, settings_.getOption("cheminremux = "));
+}
+
+void Shell::openSource() {
+    if (!ui_.text(fileNameField).empty() || queueRunWorker_.running()) return;
+
+    ui_.setStatus("Choisir un fichier");
+    const std::string& here = config_.programFolder;
+    state_.with([&](AppState& s) {
+        s.trackTable = {};
+        s.sourceFolder = here;
+        s.toolsFolder = here + "Applications" + fs::separator();
+        if (s.homeFolder.empty()) s.homeFolder = here;
+    });
+    ui_.clearItems(videoCombo);
+    ui_.clearItems(audioCombo);
+    ui_.clearItems(subtitleCombo);
+    fs::removeFile(here + "mediainfo.txt");
+
+    std::string chosen = acceptPath(ui_.openFileDialog("Choisissez un fichier à charger"_cp, "C:\\*.mkv",
+                                                       "mkv (*.mkv)|*.mkv|Tous les fichiers (*.*)|*.*", 1));
+    SourcePathInputs checks = state_.with([&](AppState& s) {
+        s.sourcePath = chosen;
+        s.sourceFolder = folderPart(chosen);
+        s.sourceName = filePart(chosen);
+        return SourcePathInputs{chosen, s.sourceName, s.chosenRemuxFolder, settings_.getOption("remuxdest = "), here};
+    });
+    std::string sourcePath =
+        checkAndRenameSource(checks, [this](const std::string& message) { ui_.messageBox(informationTitle, message); });
+    std::string homeFolder = state_.with([&](AppState& s) {
+        s.sourcePath = sourcePath;
+        return s.homeFolder;
+    });
+    if (sourcePath.empty()) return;
+
+    state_.with([&](AppState& s) {
+        s.sourceFolder = folderPart(sourcePath);
+        s.mediaInfoArgs = " \"" + sourcePath + "\" --LogFile=\"" + homeFolder + "mediainfo.txt\"";
+    });
+    ui_.setText(fileNameField, filePart(sourcePath));
+
+    if (!analysisWorker_.running()) {
+        ui_.setStatus("Analyse terminée"_cp);
+        analysisWorker_.start([this] { analyseSource(context_); });
+    }
+}
+
+void Shell::chooseSubtitle() {
+    state_.with([](AppState& s) { s.sourceFolder = folderPart(s.sourcePath); });
+    std::string chosen =
+        acceptPath(ui_.openFileDialog("Choisissez un fichier à charger"_cp, "*.srt",
+                                      "srt (*.srt)|*.srt|Tous les fichiers (*.*)|*.*", 1));
+    state_.with([&](AppState& s) { s.srtPath = chosen; });
+    ui_.insertItem(subtitleCombo, 0, filePart(chosen));
+    ui_.select(subtitleCombo, 0);
+}
+
+void Shell::cancelSource() {
+    ui_.clearItems(videoCombo);
+    ui_.clearItems(audioCombo);
+    ui_.clearItems(subtitleCombo);
+    ui_.setText(frameRateField, "");
+    ui_.setText(fileNameField, "");
+    ui_.setProgress(progressBar, 0);
+    ui_.setStatus("Choisir un fichier");
+    fs::removeFile(config_.programFolder + "mediainfo.txt");
+}
+
+// A result folder must be chosen when the result does not go beside the
+// source: without one the result would be a bare name, never found.
+bool Shell::remuxFolderReady() {
+    if (settings_.isOff("remuxdest = ") || !settings_.getOption("cheminremux = ").empty()) return true;
+    ui_.messageBox(informationTitle, "Veuillez choisir un répertoire de remuxage dans les options"_cp);
+    return false;
+}
+
+bool Shell::fileLoaded() {
+    if (!ui_.text(fileNameField).empty()) return true;
+    ui_.messageBox(informationTitle, "Veuillez sélectionner un fichier à traiter"_cp);
+    return false;
+}
+
+void Shell::start() {
+    if (!fileLoaded() || runWorker_.running() || !remuxFolderReady()) return;
+    runWorker_.start([this] { runImmediate(context_); });
+}
+
+void Shell::addToQueue() {
+    if (!fileLoaded() || queueAddWorker_.running() || !remuxFolderReady()) return;
+    bool emptyQueue = state_.with([](AppState& s) { return s.queueCount == 0; });
+    if (emptyQueue) ui_.clearItems(queueList);
+    state_.with([](AppState& s) { ++s.queueCount; });
+    ui_.setStatus("Choisir un fichier");  // before the worker's own texts
+    queueAddWorker_.start([this] { addJob(context_); });
+}
+
+void Shell::processQueue() {
+    bool empty = state_.with([](AppState& s) { return s.queueCount == 0; });
+    if (empty || queueRunWorker_.running()) return;
+    queueRunWorker_.start([this] { kx::processQueue(context_); });
+}
+
+}  // namespace kx

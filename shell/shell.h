@@ -1,0 +1,55 @@
+// The application shell: start-up, the one event loop that serves every
+// window, and the handlers of the menu items and controls.
+#pragma once
+
+#include <string>
+
+#include "workers/context.h"
+#include "shell/worker.h"
+
+namespace kx {
+
+struct ShellConfig {
+    std::string programFolder;  // holds options.txt, success.wav and Applications; ends in a separator
+    std::string site;           // scheme and host of the project web site
+};
+
+class Shell {
+public:
+    Shell(Ui& ui, ShellConfig config);
+    // Start-up and the event loop; returns the exit status once the main
+    // window has been closed (or the tools folder was missing).
+    int run();
+    // Whether any worker is still running.
+    bool busy() const;
+
+private:
+    bool startUp();
+    void onMenu(int item);
+    void onControl(int control);
+    void showHelp(std::string_view path);
+    void openWebPage(std::string_view path);
+    void openOptions();
+    void storeOptions();
+    void chooseRemuxFolder();
+    void openSource();
+    void chooseSubtitle();
+    void cancelSource();
+    void start();
+    void addToQueue();
+    void processQueue();
+    bool fileLoaded();
+    bool remuxFolderReady();
+    // A path that the scripts can carry; otherwise the user is told and the
+    // dialog counts as cancelled (the empty path is returned).
+    std::string acceptPath(const struct ChosenPath& chosen);
+
+    Ui& ui_;
+    ShellConfig config_;
+    Settings settings_;
+    SharedState state_;
+    AppContext context_;
+    Worker analysisWorker_, runWorker_, queueAddWorker_, queueRunWorker_;
+};
+
+}  // namespace kx

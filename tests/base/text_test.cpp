@@ -1,0 +1,78 @@
+// Line splitting, number reading, path parts and cp1252 conversions.
+#include <gtest/gtest.h>
+
+#include "base/text.h"
+#include "base/encoding.h"
+
+using namespace kx;
+
+TEST(SplitLines, EveryLineEndAndALastLineWithoutOne) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(splitLines("a\r\nb\nc\rd"), (V{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitLines("a\r\n"), (V{"a"}));
+    EXPECT_EQ(splitLines("a\n\r\nb"), (V{"a", "", "b"}));  // LF then CR LF: an empty line between
+    EXPECT_EQ(splitLines("a\r\rb"), (V{"a", "", "b"}));
+    EXPECT_EQ(splitLines(std::string_view("a\0b", 3)), (V{"a", "b"}));
+    EXPECT_EQ(splitLines(""), V{});
+    EXPECT_EQ(splitLines("\r\n"), (V{""}));
+}
+
+TEST(ReadNumber, SignsBasesBlanksAndStops) {
+    EXPECT_EQ(readNumber("86"), 86);
+    EXPECT_EQ(readNumber(" \t 90 (beta)"), 90);
+    EXPECT_EQ(readNumber("$56"), 86);
+    EXPECT_EQ(readNumber("$fF"), 255);
+    EXPECT_EQ(readNumber("%1010"), 10);
+    EXPECT_EQ(readNumber("%102"), 2);
+    EXPECT_EQ(readNumber("-42ms"), -42);
+    EXPECT_EQ(readNumber("+7"), 7);
+    EXPECT_EQ(readNumber("version de klarbrix=86"), 0);
+    EXPECT_EQ(readNumber(""), 0);
+    EXPECT_EQ(readNumber("-"), 0);
+    EXPECT_EQ(readNumber("$"), 0);
+    EXPECT_EQ(readNumber("12abc"), 12);  // hex letters only after "$"
+    EXPECT_EQ(readNumber(" - 5"), 0);     // no blank between sign and digits
+}
+
+TEST(ReadNumber, SixtyFourBitsAndBeyond) {
+    EXPECT_EQ(readNumber("9223372036854775807"), INT64_MAX);
+    EXPECT_EQ(readNumber("-9223372036854775808"), INT64_MIN);
+    EXPECT_EQ(readNumber("99999999999999999999999"), INT64_MAX);
+    EXPECT_EQ(readNumber("-99999999999999999999999"), INT64_MIN);
+    EXPECT_EQ(readNumber("$7FFFFFFFFFFFFFFF"), INT64_MAX);
+    EXPECT_EQ(readNumber("4000000000"), 4000000000LL);
+}
+
+TEST(PathParts, FolderAndFile) {
+    EXPECT_EQ(folderPart("D:\\Films\\a.mkv"), "D:\\Films\\");
+    EXPECT_EQ(filePart("D:\\Films\\a.mkv"), "a.mkv");
+    EXPECT_EQ(folderPart("/home/u/a b.mkv"), "/home/u/");
+    EXPECT_EQ(filePart("/home/u/"), "");
+    EXPECT_EQ(folderPart("a.mkv"), "");
+    EXPECT_EQ(filePart("a.mkv"), "a.mkv");
+    EXPECT_EQ(folderPart("/a\\b/c"), "/a\\b/");
+}
+
+TEST(TextCase, Cp1252LettersAndReplacements) {
+    EXPECT_EQ(toLower("DTS"), "dts");
+    EXPECT_EQ(toLower("FRANÇAIS"_cp), "français"_cp);
+    EXPECT_EQ(replaceAllNoCase("CreateLog = 1", "createlog = ", ""), "1");
+    EXPECT_EQ(replaceAll("aaa", "aa", "b"), "ba");
+    EXPECT_EQ(replaceAll("abc", "", "x"), "abc");
+    EXPECT_EQ(findNoCase("Video Delay", "DELAY"), 6u);
+}
+
+TEST(Encoding, RoundTripsAndRefusals) {
+    EXPECT_EQ("été"_cp, std::string_view("\xe9t\xe9"));
+    EXPECT_EQ("€œ"_cp, std::string_view("\x80\x9c"));
+    EXPECT_EQ(toUtf8("\xe9t\xe9 \x80"), "été €");
+    for (int c = 0; c < 256; ++c) {
+        std::string one(1, char(c));
+        EXPECT_EQ(fromUtf8(toUtf8(one)), one) << c;
+    }
+    EXPECT_FALSE(fromUtf8("日本"));
+    EXPECT_FALSE(fromUtf8("\xff"));
+    EXPECT_FALSE(fromUtf8("\xc3"));           // cut short
+    EXPECT_FALSE(fromUtf8("\xc0\xaf"));       // overlong
+    EXPECT_EQ(fromUtf8Lossy("a日b"), "a?b");
+}

@@ -1,0 +1,75 @@
+// The settings table: keys and values as read, look-ups, changes and the
+// file written back.
+#include <gtest/gtest.h>
+
+#include "model/options.h"
+
+using namespace kx;
+
+TEST(Options, KeyIsUpToTheEqualsSignAndOneMoreLetter) {
+    OptionTable t = parseOptions("createlog = 1\r\ncheminremux = D:\\Films\\\r\nmuxsrt = \r\n");
+    EXPECT_EQ(t[0].key, "createlog = ");
+    EXPECT_EQ(getOption(t, "createlog = "), "1");
+    EXPECT_EQ(getOption(t, "cheminremux = "), "D:\\Films\\");
+    EXPECT_EQ(t[2].key, "muxsrt = ");
+    EXPECT_EQ(getOption(t, "muxsrt = "), "");
+    EXPECT_EQ(getOption(t, "openlog = "), "");
+    EXPECT_EQ(formatOptions(t), "createlog = 1\r\ncheminremux = D:\\Films\\\r\nmuxsrt = \r\n");
+}
+
+TEST(Options, ValueLosesEveryOccurrenceOfTheKeyWhateverItsCase) {
+    OptionTable t = parseOptions("dtsfix = 1 DTSFIX = 0\nopenlog = 1 \n");
+    EXPECT_EQ(getOption(t, "dtsfix = "), "1 0");
+    EXPECT_EQ(getOption(t, "openlog = "), "1 ");  // a trailing blank: not "1"
+}
+
+TEST(Options, MalformedLinesReadAsAbsent) {
+    OptionTable t = parseOptions("createlog=1\ncreatelog =1\nkeepdts = 1");
+    EXPECT_EQ(t[0].key, "createlog=1");
+    EXPECT_EQ(t[1].key, "createlog =1");
+    EXPECT_EQ(getOption(t, "createlog = "), "");
+    EXPECT_EQ(getOption(t, "keepdts = "), "1");  // a last line without line end is read
+}
+
+TEST(Options, DuplicatesFirstReadAllChanged) {
+    OptionTable t = parseOptions("keepdts = 0\r\nkeepdts = 1\r\n");
+    EXPECT_EQ(getOption(t, "keepdts = "), "0");
+    setOption(t, "keepdts = ", "1");
+    EXPECT_EQ(formatOptions(t), "keepdts = 1\r\nkeepdts = 1\r\n");
+}
+
+TEST(Options, MissingKeysAreNeverAdded) {
+    OptionTable t = parseOptions("keepdts = 0\r\n");
+    setOption(t, "dtsfix = ", "1");
+    EXPECT_EQ(getOption(t, "dtsfix = "), "");
+    EXPECT_EQ(formatOptions(t), "keepdts = 0\r\n");
+}
+
+TEST(Options, EmptyLinesTakeASlotAndAreDropped) {
+    OptionTable t = parseOptions("a = 1\n\nb = 2\r\n\r\n");
+    EXPECT_EQ(t[1].key, "");
+    EXPECT_EQ(t[2].key, "b = ");
+    EXPECT_EQ(formatOptions(t), "a = 1\r\nb = 2\r\n");
+}
+
+TEST(Options, LinesWithoutEqualsAreWrittenBackUnchanged) {
+    OptionTable t = parseOptions("abca\nbanana\n");
+    EXPECT_EQ(t[0].key, "a");
+    EXPECT_EQ(formatOptions(t), "abca\r\nbanana\r\n");
+}
+
+TEST(Options, OnlyTwentyOneSlots) {
+    std::string text;
+    for (int i = 0; i < 30; ++i) text += "k" + std::to_string(i) + " = " + std::to_string(i) + "\r\n";
+    OptionTable t = parseOptions(text);
+    EXPECT_EQ(getOption(t, "k20 = "), "20");
+    EXPECT_EQ(getOption(t, "k21 = "), "");
+    EXPECT_EQ(formatOptions(t).find("k21"), std::string::npos);
+}
+
+TEST(Options, EqualsSignAtTheEndOfTheLine) {
+    OptionTable t = parseOptions("abc=");
+    EXPECT_EQ(t[0].key, "abc=");
+    EXPECT_EQ(t[0].value, "");
+    EXPECT_EQ(formatOptions(t), "abc=\r\n");
+}

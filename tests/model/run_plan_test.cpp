@@ -1,0 +1,123 @@
+// The run plan: base names, track lookup, extensions, language codes, output.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "base/encoding.h"
+#include "model/run_plan.h"
+
+using namespace kx;
+
+namespace {
+
+TrackRecord track(std::string id, std::string format, std::string language = "", std::string seconds = "",
+                  std::string ms = "") {
+    return {std::move(id), std::move(format), std::move(language), std::move(seconds), std::move(ms)};
+}
+
+RunInputs inputs(std::string source) {
+    RunInputs in;
+    in.sourcePath = std::move(source);
+    in.tracks[0] = track("1", "AVC");
+    in.tracks[1] = track("2", "DTS", "French", "1", "23");
+    in.tracks[2] = track("3", "UTF8", "English");
+    in.videoItem = "track #1  AVC  ";
+    in.audioItem = "track #2  DTS  French";
+    in.subtitleItem = "track #3  UTF8  English";
+    in.subtitleSelected = true;
+    in.remuxdest = "0";
+    return in;
+}
+
+}  // namespace
+
+TEST(RunPlan, NamesFromTheSourcePath) {
+    RunPlan p = makeRunPlan(inputs("D:\\Films\\Mon film.mkv"));
+    EXPECT_EQ(p.baseName, "Mon film");
+    EXPECT_EQ(p.basePath, "D:\\Films\\Mon film");
+    EXPECT_EQ(p.videoFile, "D:\\Films\\Mon film.h264");
+    EXPECT_EQ(p.audioFile, "D:\\Films\\Mon film.dts");
+    EXPECT_EQ(p.subFile, "D:\\Films\\Mon film.srt");
+    EXPECT_EQ(p.remuxOutput, "D:\\Films\\Mon film_remux.mkv");
+
+    EXPECT_EQ(makeRunPlan(inputs("D:\\x.mkv\\film.mkv")).basePath, "D:\\x.mkv\\film");
+    EXPECT_EQ(makeRunPlan(inputs("D:\\x.mkv\\film")).basePath, "D:\\x.mkv\\film");
+    EXPECT_EQ(makeRunPlan(inputs("/home/u/Films/a.mkv")).basePath, "/home/u/Films/a");
+
+    RunInputs in = inputs("D:\\Films\\a.mkv");
+    in.remuxdest = "1";
+    in.cheminremux = "E:\\Remux\\";
+    EXPECT_EQ(makeRunPlan(in).remuxOutput, "E:\\Remux\\a.mkv");
+}
+
+TEST(RunPlan, ChosenTracksAndTheirRecords) {
+    RunPlan p = makeRunPlan(inputs("D:\\F\\a.mkv"));
+    EXPECT_EQ(p.videoId, 1);
+    EXPECT_EQ(p.audioId, 2);
+    EXPECT_EQ(p.subId, 3);
+    EXPECT_EQ(p.audioFormat, "DTS");
+    EXPECT_EQ(p.audioLang, "fre");
+    EXPECT_EQ(p.audioDelaySeconds, 1);
+    EXPECT_EQ(p.audioDelayMs, 23);
+    EXPECT_EQ(p.subFormat, "srt");
+    EXPECT_EQ(p.subLang, "eng");
+
+    // No subtitle selected: subId 0 and nothing taken from a subtitle record.
+    RunInputs in = inputs("D:\\F\\a.mkv");
+    in.subtitleSelected = false;
+    p = makeRunPlan(in);
+    EXPECT_EQ(p.subId, 0);
+    EXPECT_EQ(p.subFormat, "");
+    EXPECT_EQ(p.subLang, "");
+
+    // Several records with the chosen ID: the last one wins; negative delays keep their sign.
+    in = inputs("D:\\F\\a.mkv");
+    in.tracks[5] = track("2", "AC3", "German", "", "-42");
+    p = makeRunPlan(in);
+    EXPECT_EQ(p.audioFormat, "AC3");
+    EXPECT_EQ(p.audioLang, "ger");
+    EXPECT_EQ(p.audioDelaySeconds, 0);
+    EXPECT_EQ(p.audioDelayMs, -42);
+    EXPECT_EQ(p.audioFile, "D:\\F\\a.ac3");
+}
+
+TEST(RunPlan, FormatsAndExtensions) {
+    using Row = std::array<const char*, 3>;  // analysed format, format of the plan, file
+    for (Row c : {Row{"Vorbis", "ogg", "D:\\F\\a.ogg"}, Row{"AAC", "AAC", "D:\\F\\a.aac"}}) {
+        RunInputs in = inputs("D:\\F\\a.mkv");
+        in.tracks[1].format = c[0];
+        RunPlan p = makeRunPlan(in);
+        EXPECT_EQ(p.audioFormat, c[1]);
+        EXPECT_EQ(p.audioFile, c[2]);
+    }
+    for (Row c : {Row{"UTF8", "srt", "D:\\F\\a.srt"}, Row{"ASS", "ass", "D:\\F\\a.ass"},
+                  Row{"VobSub", "sub", "D:\\F\\a.sub"}, Row{"PGS", "PGS", ""}, Row{"utf8", "utf8", ""}}) {
+        RunInputs in = inputs("D:\\F\\a.mkv");
+        in.tracks[2].format = c[0];
+        RunPlan p = makeRunPlan(in);
+        EXPECT_EQ(p.subFormat, c[1]) << c[0];
+        EXPECT_EQ(p.subFile, c[2]) << c[0];
+    }
+}
+
+TEST(LanguageCode, Table) {
+    EXPECT_EQ(languageCode("Japanese"), "jpn");
+    EXPECT_EQ(languageCode("French"), "fre");
+    EXPECT_EQ(languageCode("Français"_cp), "fra");
+    EXPECT_EQ(languageCode("German"), "ger");
+    EXPECT_EQ(languageCode("ENGLISH"), "eng");
+    EXPECT_EQ(languageCode("Russian"), "und");
+    EXPECT_EQ(languageCode("ja"), "und");
+    EXPECT_EQ(languageCode(""), "und");
+}
+
+TEST(TrackIdOfItem, EveryDigitAfterTheMark) {
+    EXPECT_EQ(trackIdOfItem("track #3  AC3  fre"), 3);
+    EXPECT_EQ(trackIdOfItem("track #12  DTS  eng"), 12);
+    EXPECT_EQ(trackIdOfItem("track #123  DTS  eng"), 123);
+    EXPECT_EQ(trackIdOfItem("track #  AVC  "), 0);
+    EXPECT_EQ(trackIdOfItem(""), 0);
+    EXPECT_EQ(trackIdOfItem("track #99999999999999999999999"), INT64_MAX);
+    EXPECT_EQ(trackIdOfRecord("4113 (0x1011)"), 4113);
+    EXPECT_EQ(trackIdOfRecord(""), 0);
+}

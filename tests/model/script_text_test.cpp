@@ -1,0 +1,265 @@
+// The script texts, byte for byte: extraction, repair, transcode, both remux
+// forms, the job clean-up script, and percent signs in names.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <set>
+
+#include "platform/files.h"
+#include "model/script_text.h"
+
+using namespace kx;
+
+namespace {
+
+// Options, controls and files as a test sets them.
+struct Scene {
+    std::map<std::string, std::string, std::less<>> options{{"remuxdest = ", "0"},  {"cheminremux = ", ""},
+                                                            {"notranscode = ", "0"}, {"dtsfix = ", "0"},
+                                                            {"usesonic = ", "0"},   {"keepdts = ", "0"},
+                                                            {"deletebat = ", "0"}};
+    std::set<std::string> files;
+    ScriptContext context;
+
+    Scene() {
+        context.option = [this](std::string_view key) {
+            auto it = options.find(key);
+            return it == options.end() ? std::string() : it->second;
+        };
+        context.fileExists = [this](const std::string& path) { return files.count(path) > 0; };
+        context.frameRate = "25.000";
+    }
+    void set(const std::string& key, std::string value) { options[key + " = "] = std::move(value); }
+};
+
+// Video 1, audio 2 (French), and subtitle 3 (French) when a format is given.
+RunPlan plan(std::string audioFormat = "DTS", std::string subFormat = "", std::string source = "D:\\F\\a.mkv") {
+    RunInputs in;
+    in.sourcePath = std::move(source);
+    in.tracks[0] = {"1", "AVC", "", "", ""};
+    in.tracks[1] = {"2", std::move(audioFormat), "French", "", ""};
+    in.tracks[2] = {"3", subFormat, "French", "", ""};
+    in.videoItem = "track #1  AVC  ";
+    in.audioItem = "track #2";
+    in.subtitleItem = "track #3";
+    in.subtitleSelected = !subFormat.empty();
+    in.remuxdest = "0";
+    return makeRunPlan(in);
+}
+
+std::string joined(const ScriptPieces& pieces) {
+    std::string s;
+    for (const auto& p : pieces) s += p;
+    return s;
+}
+
+}  // namespace
+
+TEST(ExtractScript, TargetsAndSubtitleConditions) {
+    Scene s;
+    RunPlan p = plan("DTS", "UTF8");
+    s.context.subtitleSelected = true;
+    EXPECT_EQ(joined(extractPieces(p, s.context)),
+              R"(mkvextract.exe tracks "D:\F\a.mkv" 1:"D:\F\a.h264" 2:"D:\F\a.dts" 3:"D:\F\a.srt" )");
+
+    const std::string twoTargets = R"(mkvextract.exe tracks "D:\F\a.mkv" 1:"D:\F\a.h264" 2:"D:\F\a.dts" )";
+    s.context.noSrtChecked = true;
+    EXPECT_EQ(joined(extractPieces(p, s.context)), twoTargets);
+    s.context.noSrtChecked = false;
+    s.context.srtPath = "D:\\F\\s.srt";
+    EXPECT_EQ(joined(extractPieces(p, s.context)), twoTargets);
+    s.context.srtPath.clear();
+    s.context.subtitleSelected = false;
+    EXPECT_EQ(joined(extractPieces(plan(), s.context)), twoTargets);
+
+    // A subtitle format without a file name is left out, not given an empty target.
+    s.context.subtitleSelected = true;
+    EXPECT_EQ(joined(extractPieces(plan("DTS", "PGS"), s.context)), twoTargets);
+
+}
+
+TEST(DtsFixAndTranscodeScripts, OptionCombinations) {
+    EXPECT_EQ(joined(dtsFixPieces(plan("AC3"))), R"(delaycut.exe  -fixcrc fix -start 0 -End 0 "D:\F\a.ac3")");
+
+    Scene s;
+    EXPECT_EQ(joined(eac3toPieces(plan(), s.context)), R"(eac3to.exe "D:\F\a.dts" "D:\F\a.ac3" -libav)");
+    s.set("dtsfix", "1");
+    s.set("usesonic", "1");
+    EXPECT_EQ(joined(eac3toPieces(plan(), s.context)), R"(eac3to.exe "D:\F\a_fixed.dts" "D:\F\a.ac3")");
+
+    // Which path a run takes.
+    s.set("notranscode", "1");
+    EXPECT_TRUE(takesExtractionPath(s.context));
+    s.set("dtsfix", "0");
+    EXPECT_FALSE(takesExtractionPath(s.context));
+    s.set("notranscode", "0");
+    EXPECT_TRUE(takesExtractionPath(s.context));
+}
+
+TEST(RemuxScript, ExtractionForm) {
+    Scene s;
+    const std::string head = R"(mkvmerge.exe -o "D:\F\a_remux.mkv" --default-duration 0:25.000fps "--compression" "0:none" "D:\F\a.h264" )";
+    const std::string audio = R"("--compression" "0:none" "--language" "0:fre" )";
+    EXPECT_EQ(joined(remuxPieces(plan(), s.context, RemuxForm::extraction)), head + audio + R"("D:\F\a.ac3" )");
+
+    RunPlan delayed = plan();
+    delayed.audioDelaySeconds = 1;
+    delayed.audioDelayMs = 500;
+    EXPECT_EQ(joined(remuxPieces(delayed, s.context, RemuxForm::extraction)),
+              head + R"("--sync" "0:1500" )" + audio + R"("D:\F\a.ac3" )");
+
+    // Any other format is its own extracted file; a repaired AC3 track its _fixed file.
+    EXPECT_EQ(joined(remuxPieces(plan("AAC"), s.context, RemuxForm::extraction)), head + audio + R"("D:\F\a.aac" )");
+    s.set("dtsfix", "1");
+    s.files = {"D:\\F\\a_fixed.ac3"};
+    EXPECT_EQ(joined(remuxPieces(plan("AC3"), s.context, RemuxForm::extraction)),
+              head + audio + R"("D:\F\a_fixed.ac3" )");
+
+    // Kept DTS behind the transcoded file, with the subtitle and an external file after it.
+    s.set("dtsfix", "0");
+    s.set("keepdts", "1");
+    s.files = {"D:\\F\\a.ac3"};
+    s.context.subtitleSelected = true;
+    EXPECT_EQ(joined(remuxPieces(plan("DTS", "UTF8"), s.context, RemuxForm::extraction)),
+              head + audio + R"("D:\F\a.ac3" "--compression" "0:none" "--language" "0:fre" "D:\F\a.dts" )" +
+                  R"("--language" "0:fre" "D:\F\a.srt" )");
+    s.context.srtPath = "D:\\F\\s.srt";
+    RunPlan keptDelayed = plan("DTS", "UTF8");
+    keptDelayed.audioDelaySeconds = 1;
+    keptDelayed.audioDelayMs = 500;
+    EXPECT_EQ(joined(remuxPieces(keptDelayed, s.context, RemuxForm::extraction)),
+              head + R"("--sync" "0:1500" )" + audio + R"("D:\F\a.ac3" "--sync" "0:1500" "--compression" "0:none" )" +
+                  R"("--language" "0:fre" "D:\F\a.dts" "D:\F\s.srt" )");
+}
+
+TEST(RemuxScript, ExtractionFormUnusualTracks) {
+    Scene s;
+    const std::string head = R"(mkvmerge.exe -o "D:\F\a_remux.mkv" --default-duration 0:25.000fps "--compression" "0:none" "D:\F\a.h264" "--compression" "0:none" "--language" "0:fre" )";
+    // A subtitle without a file name: no language and no empty file name.
+    s.context.subtitleSelected = true;
+    EXPECT_EQ(joined(remuxPieces(plan("DTS", "PGS"), s.context, RemuxForm::extraction)),
+              head + R"("D:\F\a.ac3" )");
+
+    // A repaired DTS track that nothing transcodes: the repaired file, else the extracted one.
+    s.set("notranscode", "1");
+    s.set("dtsfix", "1");
+    EXPECT_EQ(joined(remuxPieces(plan(), s.context, RemuxForm::extraction)), head + R"("D:\F\a.dts" )");
+    s.files = {"D:\\F\\a_fixed.dts"};
+    EXPECT_EQ(joined(remuxPieces(plan(), s.context, RemuxForm::extraction)), head + R"("D:\F\a_fixed.dts" )");
+}
+
+TEST(RemuxScript, DirectForm) {
+    Scene s;
+    s.context.subtitleSelected = true;
+    RunPlan p = plan("DTS", "UTF8");
+    p.audioLang = "eng";
+    EXPECT_EQ(joined(remuxPieces(p, s.context, RemuxForm::direct)),
+              R"(mkvmerge.exe -o "D:\F\a_remux.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:eng" "--language" "3:fre" "-a" "2" "-d" "1" "-s" "3" "-T" "D:\F\a.mkv" "--track-order" "0:1,0:2,0:3")");
+
+    s.context.srtPath = "D:\\F\\s.srt";
+    EXPECT_EQ(joined(remuxPieces(p, s.context, RemuxForm::direct)),
+              R"(mkvmerge.exe -o "D:\F\a_remux.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:eng" "-a" "2" "-d" "1" "-T" "-S" "D:\F\a.mkv" "-s" "0" "-D" "-A" "-T" "D:\F\s.srt" "--track-order" "0:1,0:2,1:0")");
+
+    // "No subtitles" checked: -S; nothing selected and nothing checked: every subtitle kept.
+    s.context.srtPath.clear();
+    s.context.noSrtChecked = true;
+    EXPECT_EQ(joined(remuxPieces(p, s.context, RemuxForm::direct)),
+              R"(mkvmerge.exe -o "D:\F\a_remux.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:eng" "-a" "2" "-d" "1" "-T" "-S" "D:\F\a.mkv" "--track-order" "0:1,0:2")");
+    s.context.noSrtChecked = false;
+    s.context.subtitleSelected = false;
+    s.set("remuxdest", "1");
+    s.set("cheminremux", "E:\\R\\");
+    EXPECT_EQ(joined(remuxPieces(plan(), s.context, RemuxForm::direct)),
+              R"(mkvmerge.exe -o "E:\R\a.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:fre" "-a" "2" "-d" "1" "-T" "D:\F\a.mkv" "--track-order" "0:1,0:2")");
+}
+
+TEST(RemuxScript, DelayInMilliseconds) {
+    RunPlan p = plan();
+    auto delay = [&](std::int64_t s, std::int64_t ms) {
+        p.audioDelaySeconds = s;
+        p.audioDelayMs = ms;
+        return audioDelay(p);
+    };
+    EXPECT_EQ(delay(1, 23), 1023);
+    EXPECT_EQ(delay(0, -42), -42);
+    EXPECT_EQ(delay(-1, 500), -1500);  // "-1s 500ms" is one negative delay
+    EXPECT_EQ(delay(-1, -500), -1500);
+    EXPECT_EQ(delay(INT64_MAX, 0), INT64_MAX);
+    EXPECT_EQ(delay(INT64_MIN, 0), INT64_MIN);
+
+    Scene s;
+    p.audioDelaySeconds = 0;
+    p.audioDelayMs = 0;
+    EXPECT_EQ(joined(remuxPieces(p, s.context, RemuxForm::extraction)).find("--sync"), std::string::npos);
+    p.audioDelayMs = -42;
+    EXPECT_NE(joined(remuxPieces(p, s.context, RemuxForm::extraction)).find(R"("--sync" "0:-42" )"),
+              std::string::npos);
+}
+
+TEST(ScriptNames, PercentSignsAreDoubled) {
+    Scene s;
+    RunPlan p = plan("DTS", "UTF8", "D:\\100%\\a%b.mkv");
+    s.context.subtitleSelected = true;
+    EXPECT_EQ(joined(extractPieces(p, s.context)),
+              R"(mkvextract.exe tracks "D:\100%%\a%%b.mkv" 1:"D:\100%%\a%%b.h264" 2:"D:\100%%\a%%b.dts" 3:"D:\100%%\a%%b.srt" )");
+    EXPECT_EQ(joined(dtsFixPieces(p)), R"(delaycut.exe  -fixcrc fix -start 0 -End 0 "D:\100%%\a%%b.dts")");
+    EXPECT_EQ(joined(eac3toPieces(p, s.context)), R"(eac3to.exe "D:\100%%\a%%b.dts" "D:\100%%\a%%b.ac3" -libav)");
+
+    s.set("remuxdest", "1");
+    s.set("cheminremux", "E:\\%TEMP%\\");
+    s.context.subtitleSelected = false;
+    s.context.srtPath = "D:\\s%1.srt";
+    std::string direct = joined(remuxPieces(p, s.context, RemuxForm::direct));
+    const std::string output = R"(mkvmerge.exe -o "E:\%%TEMP%%\a%%b.mkv" )";
+    EXPECT_EQ(direct.substr(0, output.size()), output);
+    EXPECT_NE(direct.find(R"("D:\100%%\a%%b.mkv" "-s" "0" "-D" "-A" "-T" "D:\s%%1.srt" )"), std::string::npos);
+    EXPECT_NE(joined(remuxPieces(p, s.context, RemuxForm::extraction)).find(R"("D:\100%%\a%%b.ac3" "D:\s%%1.srt" )"),
+              std::string::npos);
+}
+
+TEST(ScriptFile, FirstLinesAndNoFinalLineEnd) {
+    ScriptPieces pieces{"mkvmerge.exe ", "-o "};
+    EXPECT_EQ(scriptText(ScriptPlace::programFolder, pieces), "cd Applications\r\nmkvmerge.exe -o ");
+    EXPECT_EQ(scriptText(ScriptPlace::jobFolder, pieces), "cd..\r\ncd Applications\r\nmkvmerge.exe -o ");
+
+    std::string folder = "/tmp/klarbrix-scripts-" + std::to_string(std::random_device{}()) + "/";
+    ASSERT_TRUE(fs::makeFolder(folder));
+    Scene s;
+    EXPECT_TRUE(writeEac3toScript(folder, ScriptPlace::jobFolder, plan(), s.context));
+    EXPECT_EQ(fs::readFile(folder + "eac3to.bat"),
+              "cd..\r\ncd Applications\r\n" R"(eac3to.exe "D:\F\a.dts" "D:\F\a.ac3" -libav)");
+    EXPECT_FALSE(writeDtsFixScript(folder + "missing/", ScriptPlace::programFolder, plan()));
+    fs::removeTree(folder);
+}
+
+TEST(PurgeScript, LinesOfAJob) {
+    Scene s;
+    s.context.subtitleSelected = true;
+    RunPlan p = plan("DTS", "UTF8");
+    const std::string fixedLines =
+        "del \"D:\\F\\a.ac3\"\r\n"
+        "del \"D:\\F\\a_fixed.dts\"\r\n"
+        "del \"D:\\F\\a_fixed.ac3\"\r\n"
+        "del \"D:\\F\\a_log.txt\"\r\n"
+        "del \"D:\\F\\a - log.txt\"\r\n"
+        "del \"D:\\F\\a.h264\"\r\n";
+    EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"),
+              fixedLines + "del \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\n");
+
+    s.set("deletebat", "1");
+    EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"),
+              fixedLines + "del \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\nRD /S /Q \"C:\\K\\job2\"\r\n");
+
+    // No lone-dot names; no subtitle line when the job extracts none (an
+    // external file of the same name stays).
+    s.set("deletebat", "0");
+    s.context.subtitleSelected = false;
+    EXPECT_EQ(purgeScriptText(plan(""), s.context, "C:\\K\\job2\\"), fixedLines);
+    s.context.subtitleSelected = true;
+    s.context.srtPath = "D:\\F\\a.srt";
+    EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"), fixedLines + "del \"D:\\F\\a.DTS\"\r\n");
+    s.context.srtPath.clear();
+    EXPECT_EQ(purgeScriptText(plan("DTS", "PGS"), s.context, "C:\\K\\job2\\"),
+              fixedLines + "del \"D:\\F\\a.DTS\"\r\n");
+}

@@ -1,0 +1,45 @@
+// MediaInfo run (hidden, waited for) and the filling of the main window's lists.
+#include "workers/analyse_source.h"
+
+#include "base/encoding.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "ui/ui.h"
+
+namespace kx {
+
+namespace {
+
+void fill(Ui& ui, int control, const std::vector<std::string>& items) {
+    for (const std::string& item : items) {
+        ui.addItem(control, item);
+        ui.select(control, 0);
+    }
+}
+
+}  // namespace
+
+void analyseSource(AppContext& context) {
+    AppState s = context.state.snapshot();
+    std::string commandLine = "\"" + s.toolsFolder + "MediaInfo.exe\"" + s.mediaInfoArgs;
+    runProgram(commandLine, "", s.toolsFolder, runWait | runHidden);
+
+    ReportLines lines;
+    if (auto report = fs::readFile(s.homeFolder + "mediainfo.txt")) lines = reportLinesOf(*report);
+    ReportScan scan = scanReport(lines);
+
+    std::string frameRate = context.state.with([&](AppState& st) {
+        st.trackTable = scan.tracks;
+        if (scan.frameRate) st.frameRate = *scan.frameRate;
+        return st.frameRate;
+    });
+    Ui& ui = context.ui;
+    fill(ui, audioCombo, scan.audioItems);
+    fill(ui, subtitleCombo, scan.subtitleItems);
+    fill(ui, videoCombo, scan.videoItems);
+    ui.setText(frameRateField, frameRate);
+    ui.setStatus("analyse terminée"_cp);
+    if (context.settings.isOn("soundenable = ")) ui.playSound();
+}
+
+}  // namespace kx

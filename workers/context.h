@@ -1,0 +1,63 @@
+// The program-wide state and the services that the event loop and the
+// workers share. Everything here is passed in; nothing is global.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "model/report.h"
+#include "model/options.h"
+
+namespace kx {
+
+class Ui;
+
+inline constexpr std::int64_t programVersion = 85;
+
+// The state of the current source and of the queue. Every field ends in a
+// folder separator when it names a folder.
+struct AppState {
+    std::string homeFolder;     // set at the first "Ouvrir", never changed afterwards
+    std::string toolsFolder;    // where MediaInfo lies
+    std::string sourcePath;     // the chosen source, after the accent renaming
+    std::string sourceFolder;
+    std::string sourceName;     // file part as the dialog returned it
+    std::string srtPath;        // external subtitle, empty when none
+    std::string mediaInfoArgs;
+    std::optional<std::string> chosenRemuxFolder;  // unset before any choice
+    int queueCount = 0;
+    TrackTable trackTable;      // the analysed tracks, emptied by a run
+    std::string frameRate;      // kept from the previous analysis when a report has none
+};
+
+// The state with its lock: every read or write goes through `with`, so the
+// loop and the workers never race on it.
+class SharedState {
+public:
+    template <typename F>
+    auto with(F&& f) {
+        std::lock_guard lock(mutex_);
+        return f(state_);
+    }
+    AppState snapshot() {
+        return with([](AppState& s) { return s; });
+    }
+
+private:
+    std::mutex mutex_;
+    AppState state_;
+};
+
+struct AppContext {
+    Ui& ui;
+    Settings& settings;
+    SharedState& state;
+    std::string programFolder;  // the folder the program started in; holds options.txt and Applications
+    std::string site;           // the project web site: scheme and host, no final slash
+    std::function<bool()> analysisRunning;  // whether the analysis worker still runs
+};
+
+}  // namespace kx
