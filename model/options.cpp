@@ -1,6 +1,7 @@
 // Reading, looking up, changing and writing the settings table.
 #include "model/options.h"
 
+#include "base/encoding.h"
 #include "base/text.h"
 #include "platform/files.h"
 
@@ -42,28 +43,51 @@ void setOption(OptionTable& table, std::string_view key, std::string_view value)
 }
 
 void Settings::loadOptions() {
-    auto text = fs::readFile(path_);
+    auto text = files_.readFile(path_);
     std::lock_guard lock(mutex_);
     table_ = text ? parseOptions(*text) : OptionTable{};
 }
 
-std::string Settings::getOption(std::string_view key) const {
-    std::lock_guard lock(mutex_);
-    return kx::getOption(table_, key);
+std::string settingsNotSaved(const std::string& path) {
+    return std::string("Les options n'ont pas pu être enregistrées dans "_cp) + path;
 }
 
-void Settings::setOption(std::string_view key, std::string_view value) {
-    std::lock_guard lock(mutex_);
-    kx::setOption(table_, key, value);
+std::string_view keyOf(Option option) {
+    switch (option) {
+        case Option::deletetemp: return "deletetemp = ";
+        case Option::deletebat: return "deletebat = ";
+        case Option::createlog: return "createlog = ";
+        case Option::openlog: return "openlog = ";
+        case Option::keepdts: return "keepdts = ";
+        case Option::notranscode: return "notranscode = ";
+        case Option::remuxdest: return "remuxdest = ";
+        case Option::cheminremux: return "cheminremux = ";
+        case Option::muxsrt: return "muxsrt = ";
+        case Option::usesonic: return "usesonic = ";
+        case Option::dtsfix: return "dtsfix = ";
+        case Option::soundenable: return "soundenable = ";
+        case Option::checkupdate: return "checkupdate = ";
+    }
+    return {};
 }
 
-void Settings::saveOptions() const {
+std::string Settings::getOption(Option option) const {
+    std::lock_guard lock(mutex_);
+    return kx::getOption(table_, keyOf(option));
+}
+
+void Settings::setOption(Option option, std::string_view value) {
+    std::lock_guard lock(mutex_);
+    kx::setOption(table_, keyOf(option), value);
+}
+
+bool Settings::saveOptions() const {
     std::string text;
     {
         std::lock_guard lock(mutex_);
         text = formatOptions(table_);
     }
-    fs::writeFile(path_, text);
+    return files_.replaceFile(path_, text);
 }
 
 }  // namespace kx

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace kx {
 
 struct optionSlot {
@@ -16,6 +18,20 @@ struct optionSlot {
 };
 
 inline constexpr std::size_t optionSlotCount = 21;
+
+// The settings the program reads and writes, one name each, so that a
+// misspelt key is a compile error rather than a value that reads as absent.
+enum class Option {
+    deletetemp, deletebat, createlog, openlog, keepdts, notranscode, remuxdest,
+    cheminremux, muxsrt, usesonic, dtsfix, soundenable, checkupdate,
+};
+inline constexpr Option allOptions[] = {
+    Option::deletetemp, Option::deletebat, Option::createlog, Option::openlog,     Option::keepdts,
+    Option::notranscode, Option::remuxdest, Option::cheminremux, Option::muxsrt,   Option::usesonic,
+    Option::dtsfix,     Option::soundenable, Option::checkupdate,
+};
+// The key as stored in options.txt, with its " = " ("dtsfix = ").
+std::string_view keyOf(Option option);
 using OptionTable = std::array<optionSlot, optionSlotCount>;
 
 // Pure table operations. Lines after the 21st are ignored; every line, an
@@ -26,23 +42,27 @@ std::string formatOptions(const OptionTable& table);
 std::string getOption(const OptionTable& table, std::string_view key);
 void setOption(OptionTable& table, std::string_view key, std::string_view value);
 
+// What the user is told when the settings file cannot be written.
+std::string settingsNotSaved(const std::string& path);
+
 // The program's settings, shared by the event loop and the workers: every
 // access holds the lock, so a worker never sees a half-written value.
 class Settings {
 public:
-    explicit Settings(std::string path) : path_(std::move(path)) {}
+    Settings(std::string path, FileSystem& files) : path_(std::move(path)), files_(files) {}
     // Reads the file; a missing or unreadable one leaves every slot empty.
     void loadOptions();
-    std::string getOption(std::string_view key) const;
-    void setOption(std::string_view key, std::string_view value);
-    // Rewrites the file; a failure is not reported.
-    void saveOptions() const;
+    std::string getOption(Option option) const;
+    void setOption(Option option, std::string_view value);
+    // Rewrites the file (a temporary renamed over it); false when it cannot.
+    [[nodiscard]] bool saveOptions() const;
     // "1" / "0" tests as the program makes them (an absent key is neither).
-    bool isOn(std::string_view key) const { return getOption(key) == "1"; }
-    bool isOff(std::string_view key) const { return getOption(key) == "0"; }
+    bool isOn(Option option) const { return getOption(option) == "1"; }
+    bool isOff(Option option) const { return getOption(option) == "0"; }
 
 private:
     std::string path_;
+    FileSystem& files_;
     mutable std::mutex mutex_;
     OptionTable table_;
 };

@@ -29,11 +29,11 @@ std::string withoutFinalSeparator(std::string_view folder) {
 void addOutput(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
     p.push_back("mkvmerge.exe ");
     p.push_back("-o ");
-    if (c.option("remuxdest = ") == "0") {
+    if (c.option(Option::remuxdest) == "0") {
         p.push_back("\"" + scriptName(plan.basePath));
         p.push_back("_remux.mkv\" ");
     } else {
-        p.push_back("\"" + scriptName(c.option("cheminremux = ")));
+        p.push_back("\"" + scriptName(c.option(Option::cheminremux)));
         p.push_back(scriptName(filePart(plan.sourcePath)) + "\" ");
     }
     p.push_back("--default-duration 0:" + scriptName(c.frameRate));
@@ -44,12 +44,12 @@ void addOutput(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
 std::string audioInput(const RunPlan& plan, const ScriptContext& c) {
     const std::string base = scriptName(plan.basePath);
     bool fixedAc3 = c.fileExists(plan.basePath + "_fixed.ac3");
-    if (isDts(plan.audioFormat) && c.option("notranscode = ") != "0") {
+    if (isDts(plan.audioFormat) && c.option(Option::notranscode) != "0") {
         // Nothing transcodes this track: take the repaired DTS, else the extracted one.
         std::string fixedDts = plan.basePath + "_fixed.dts";
         return scriptName(c.fileExists(fixedDts) ? fixedDts : plan.audioFile) + "\" ";
     }
-    std::string prefix = (fixedAc3 && c.option("dtsfix = ") == "1") ? base + "_fixed." : base + ".";
+    std::string prefix = (fixedAc3 && c.option(Option::dtsfix) == "1") ? base + "_fixed." : base + ".";
     if (isDts(plan.audioFormat)) return prefix + (fixedAc3 ? "dts\" " : "ac3\" ");
     return prefix + scriptName(toLower(plan.audioFormat)) + "\" ";
 }
@@ -65,7 +65,7 @@ void extractionRemux(ScriptPieces& p, const RunPlan& plan, const ScriptContext& 
     p.push_back(audioInput(plan, c));
     // The kept DTS file is a raw track file: its one track is 0, and it needs
     // the same delay as the audio track made from it.
-    if (isDts(plan.audioFormat) && c.option("keepdts = ") == "1" && c.fileExists(plan.basePath + ".ac3")) {
+    if (isDts(plan.audioFormat) && c.option(Option::keepdts) == "1" && c.fileExists(plan.basePath + ".ac3")) {
         if (plan.audioDelayMs != 0 || plan.audioDelaySeconds != 0)
             p.push_back("\"--sync\" \"0:" + number(audioDelay(plan)) + "\" ");
         p.push_back("\"--compression\" \"0:none\" \"--language\" \"0:" + plan.audioLang + "\" \"" +
@@ -98,8 +98,8 @@ void directRemux(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
     p.push_back("\"");
 }
 
-bool writeNamed(const std::string& folder, std::string_view name, ScriptPlace place, const ScriptPieces& pieces) {
-    return writeScript(folder + std::string(name), place, pieces);
+bool writeNamed(FileSystem& files, const std::string& folder, std::string_view name, ScriptPlace place, const ScriptPieces& pieces) {
+    return writeScript(files, folder + std::string(name), place, pieces);
 }
 
 }  // namespace
@@ -107,7 +107,7 @@ bool writeNamed(const std::string& folder, std::string_view name, ScriptPlace pl
 std::string scriptName(std::string_view name) { return replaceAll(name, "%", "%%"); }
 
 bool takesExtractionPath(const ScriptContext& context) {
-    return context.option("notranscode = ") == "0" || context.option("dtsfix = ") == "1";
+    return context.option(Option::notranscode) == "0" || context.option(Option::dtsfix) == "1";
 }
 
 std::int64_t audioDelay(const RunPlan& plan) {
@@ -154,11 +154,11 @@ ScriptPieces dtsFixPieces(const RunPlan& plan) {
 ScriptPieces eac3toPieces(const RunPlan& plan, const ScriptContext& context) {
     ScriptPieces p;
     std::string input = "eac3to.exe \"" + scriptName(plan.basePath);
-    p.push_back(context.option("dtsfix = ") == "0" ? input : input + "_fixed");
+    p.push_back(context.option(Option::dtsfix) == "0" ? input : input + "_fixed");
     p.push_back(".dts\"");
     p.push_back(" \"" + scriptName(plan.basePath));
     p.push_back(".ac3\"");
-    if (context.option("usesonic = ") == "0") p.push_back(" -libav");
+    if (context.option(Option::usesonic) == "0") p.push_back(" -libav");
     return p;
 }
 
@@ -179,27 +179,27 @@ std::string scriptText(ScriptPlace place, const ScriptPieces& pieces) {
     return text;
 }
 
-bool writeScript(const std::string& path, ScriptPlace place, const ScriptPieces& pieces) {
-    return fs::writeFile(path, scriptText(place, pieces));
+bool writeScript(FileSystem& files, const std::string& path, ScriptPlace place, const ScriptPieces& pieces) {
+    return files.writeFile(path, scriptText(place, pieces));
 }
 
-bool writeExtractScript(const std::string& folder, ScriptPlace place, const RunPlan& plan,
+bool writeExtractScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan,
                         const ScriptContext& context) {
-    return writeNamed(folder, extractScriptName, place, extractPieces(plan, context));
+    return writeNamed(files, folder, extractScriptName, place, extractPieces(plan, context));
 }
 
-bool writeDtsFixScript(const std::string& folder, ScriptPlace place, const RunPlan& plan) {
-    return writeNamed(folder, dtsFixScriptName, place, dtsFixPieces(plan));
+bool writeDtsFixScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan) {
+    return writeNamed(files, folder, dtsFixScriptName, place, dtsFixPieces(plan));
 }
 
-bool writeEac3toScript(const std::string& folder, ScriptPlace place, const RunPlan& plan,
+bool writeEac3toScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan,
                        const ScriptContext& context) {
-    return writeNamed(folder, eac3toScriptName, place, eac3toPieces(plan, context));
+    return writeNamed(files, folder, eac3toScriptName, place, eac3toPieces(plan, context));
 }
 
-bool writeRemuxScript(const std::string& folder, ScriptPlace place, const RunPlan& plan,
+bool writeRemuxScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan,
                       const ScriptContext& context, RemuxForm form) {
-    return writeNamed(folder, remuxScriptName, place, remuxPieces(plan, context, form));
+    return writeNamed(files, folder, remuxScriptName, place, remuxPieces(plan, context, form));
 }
 
 std::string purgeScriptText(const RunPlan& plan, const ScriptContext& context, std::string_view jobFolder) {
@@ -213,13 +213,13 @@ std::string purgeScriptText(const RunPlan& plan, const ScriptContext& context, s
     // same name is the user's own).
     if (subtitleChosen(context) && !plan.subFile.empty())
         text += base + "." + scriptName(plan.subFormat) + "\"\r\n";
-    if (context.option("deletebat = ") == "1")
+    if (context.option(Option::deletebat) == "1")
         text += "RD /S /Q \"" + scriptName(withoutFinalSeparator(jobFolder)) + "\"\r\n";
     return text;
 }
 
-bool writePurgeScript(const std::string& jobFolder, const RunPlan& plan, const ScriptContext& context) {
-    return fs::writeFile(jobFolder + std::string(purgeScriptName), purgeScriptText(plan, context, jobFolder));
+bool writePurgeScript(FileSystem& files, const std::string& jobFolder, const RunPlan& plan, const ScriptContext& context) {
+    return files.writeFile(jobFolder + std::string(purgeScriptName), purgeScriptText(plan, context, jobFolder));
 }
 
 }  // namespace kx

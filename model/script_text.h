@@ -9,14 +9,16 @@
 #include <string_view>
 #include <vector>
 
+#include "model/options.h"
+#include "platform/file_system.h"
 #include "model/run_plan.h"
 
 namespace kx {
 
 // What the scripts read besides the run plan, taken when a script is written.
 struct ScriptContext {
-    // Value of a setting, the key given with its " = " ("dtsfix = ").
-    std::function<std::string(std::string_view key)> option;
+    // Value of a setting, the key given with its " = " (Option::dtsfix).
+    std::function<std::string(Option option)> option;
     bool subtitleSelected = false;  // the subtitle list has a selection
     bool noSrtChecked = false;      // "no subtitles" is checked
     std::string srtPath;            // external subtitle file, or empty
@@ -41,7 +43,7 @@ inline constexpr std::string_view purgeScriptName = "mkvpurge.bat";
 // interpreter expands %...% even between quotes.
 std::string scriptName(std::string_view name);
 
-// The extraction path is taken when "notranscode = " is "0" or "dtsfix = " is "1".
+// The extraction path is taken when Option::notranscode is "0" or Option::dtsfix is "1".
 bool takesExtractionPath(const ScriptContext& context);
 
 // The audio delay in milliseconds (64-bit, saturating).
@@ -56,20 +58,20 @@ ScriptPieces remuxPieces(const RunPlan& plan, const ScriptContext& context, Remu
 std::string scriptText(ScriptPlace place, const ScriptPieces& pieces);
 
 // Creates or truncates `path` with the script text; false when it cannot.
-bool writeScript(const std::string& path, ScriptPlace place, const ScriptPieces& pieces);
+bool writeScript(FileSystem& files, const std::string& path, ScriptPlace place, const ScriptPieces& pieces);
 
 // Write the named script into `folder` (ending in a separator).
-bool writeExtractScript(const std::string& folder, ScriptPlace place, const RunPlan& plan,
+bool writeExtractScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan,
                         const ScriptContext& context);
-bool writeDtsFixScript(const std::string& folder, ScriptPlace place, const RunPlan& plan);
-bool writeEac3toScript(const std::string& folder, ScriptPlace place, const RunPlan& plan,
+bool writeDtsFixScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan);
+bool writeEac3toScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan,
                        const ScriptContext& context);
-bool writeRemuxScript(const std::string& folder, ScriptPlace place, const RunPlan& plan,
+bool writeRemuxScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan,
                       const ScriptContext& context, RemuxForm form);
 
 // The clean-up script of a queued job (every line ends with CR LF). The last
-// line removes `jobFolder` itself when "deletebat = " is "1" now.
+// line removes `jobFolder` itself when Option::deletebat is "1" now.
 std::string purgeScriptText(const RunPlan& plan, const ScriptContext& context, std::string_view jobFolder);
-bool writePurgeScript(const std::string& jobFolder, const RunPlan& plan, const ScriptContext& context);
+bool writePurgeScript(FileSystem& files, const std::string& jobFolder, const RunPlan& plan, const ScriptContext& context);
 
 }  // namespace kx

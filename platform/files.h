@@ -18,6 +18,9 @@ char separator();
 std::optional<std::string> readFile(const std::string& path);
 // Creates or truncates the file and writes `data`; false when it cannot.
 bool writeFile(const std::string& path, std::string_view data);
+// Writes `data` to a new temporary beside `path`, then renames it over
+// `path`; on any failure the old file stays whole and the temporary is gone.
+bool replaceFile(const std::string& path, std::string_view data);
 // Appends to the file, creating it when missing.
 bool appendFile(const std::string& path, std::string_view data);
 

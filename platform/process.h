@@ -32,7 +32,9 @@ StartResult runCommandLine(std::string_view commandLine, std::string_view workin
 // The launcher: builds the command line from `program` and `parameters`
 // (buildCommandLine) and starts it with runCommandLine. When that fails and
 // the named file exists, hands it to the desktop's default handler instead
-// (not waited for). 1 when something was started, 0 otherwise.
+// (not waited for, `started` with exit code 0).
+StartResult launch(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags);
+// As launch: 1 when something was started, 0 otherwise.
 int runProgram(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags);
 
 }  // namespace kx

@@ -11,6 +11,7 @@
 #include "shell/update_check.h"
 #include "workers/queue.h"
 #include "workers/run_immediate.h"
+#include "workers/run_steps.h"
 #include "base/encoding.h"
 #include "platform/files.h"
 #include "ui/ui.h"
@@ -21,16 +22,16 @@ namespace {
 
 struct OptionCheck {
     int control;
-    std::string_view key;
+    Option key;
 };
 
 // The options window's check boxes and their keys, in the order they are
 // set and stored.
 constexpr OptionCheck optionChecks[] = {
-    {deleteTempCheck, "deletetemp = "}, {deleteBatCheck, "deletebat = "},   {createLogCheck, "createlog = "},
-    {openLogCheck, "openlog = "},       {keepDtsCheck, "keepdts = "},       {noTranscodeCheck, "notranscode = "},
-    {remuxDestCheck, "remuxdest = "},   {muxSrtCheck, "muxsrt = "},         {useSonicCheck, "usesonic = "},
-    {dtsFixCheck, "dtsfix = "},         {soundEnableCheck, "soundenable = "}, {checkUpdateCheck, "checkupdate = "},
+    {deleteTempCheck, Option::deletetemp}, {deleteBatCheck, Option::deletebat},   {createLogCheck, Option::createlog},
+    {openLogCheck, Option::openlog},       {keepDtsCheck, Option::keepdts},       {noTranscodeCheck, Option::notranscode},
+    {remuxDestCheck, Option::remuxdest},   {muxSrtCheck, Option::muxsrt},         {useSonicCheck, Option::usesonic},
+    {dtsFixCheck, Option::dtsfix},         {soundEnableCheck, Option::soundenable}, {checkUpdateCheck, Option::checkupdate},
 };
 
 // Double quotes and control characters would break the quoting of the
@@ -43,11 +44,13 @@ bool scriptSafe(std::string_view path) {
 
 }  // namespace
 
-Shell::Shell(Ui& ui, ShellConfig config)
+Shell::Shell(Ui& ui, Services services, ShellConfig config)
     : ui_(ui),
+      services_(services),
       config_(std::move(config)),
-      settings_(config_.programFolder + "options.txt"),
-      context_{ui_, settings_, state_, config_.programFolder, config_.site,
+      settings_(config_.programFolder + "options.txt", services_.files),
+      context_{ui_, settings_, state_, services_.launcher, services_.desktop, services_.files,
+               config_.programFolder, config_.site,
                [this] { return analysisWorker_.running(); }} {}
 
 bool Shell::busy() const {
@@ -67,19 +70,19 @@ int Shell::run() {
 }
 
 bool Shell::startUp() {
-    ui_.loadSound(config_.programFolder + "success.wav");
+    services_.desktop.loadSound(config_.programFolder + "success.wav");
     settings_.loadOptions();
     openMainWindow(ui_);
     state_.with([](AppState& s) { s.queueCount = 0; });
     ui_.setStatus("Choisir un fichier");
 
-    if (!fs::listFolder(config_.programFolder + "Applications")) {
+    if (!services_.files.listFolder(config_.programFolder + "Applications")) {
         ui_.messageBox(informationTitle, "Vous devez télécharger l'archive complète"_cp);
         openWebPage("/");
         ui_.closeWindow(mainWindow);
         return false;
     }
-    if (settings_.getOption("checkupdate = ") == "1" &&
+    if (settings_.getOption(Option::checkupdate) == "1" &&
         newerVersionPublished(config_.site, config_.programFolder, programVersion))
         ui_.addMenuTitle(mainWindow, "Une nouvelle version est en ligne !");
     return true;
@@ -125,7 +128,7 @@ void Shell::onControl(int control) {
 
 void Shell::openWebPage(std::string_view path) {
     std::string url = config_.site + std::string(path);
-    if (!ui_.shellOpen(url)) ui_.shellOpen(url);  // tried once more, then given up
+    if (!services_.desktop.open(url)) services_.desktop.open(url);  // tried once more, then given up
 }
 
 // The help window has a loop of its own: nothing but a close request is
@@ -140,13 +143,13 @@ void Shell::showHelp(std::string_view path) {
 void Shell::openOptions() {
     openOptionsWindow(ui_);
     for (const OptionCheck& check : optionChecks) ui_.setChecked(check.control, settings_.isOn(check.key));
-    std::string folder = settings_.getOption("cheminremux = ");
+    std::string folder = settings_.getOption(Option::cheminremux);
     if (!folder.empty()) ui_.setText(remuxPathField, folder);
 }
 
 void Shell::storeOptions() {
     for (const OptionCheck& check : optionChecks) settings_.setOption(check.key, ui_.checked(check.control) ? "1" : "0");
-    settings_.saveOptions();
+    saveSettings(context_);
     ui_.closeWindow(optionsWindow);
 }
 
@@ -161,9 +164,9 @@ void Shell::chooseRemuxFolder() {
     std::string folder = acceptPath(ui_.chooseFolder("Choisissez un répertoire"_cp, "C:\\"));
     state_.with([&](AppState& s) { s.chosenRemuxFolder = folder; });
     if (folder.empty()) ui_.messageBox(informationTitle, "La sélection a été annulée."_cp);
-    settings_.setOption("cheminremux = ", folder);
-    settings_.saveOptions();
-    ui_.setText(remuxPathField, settings_.getOption("cheminremux = "));
+    settings_.setOption(Option::cheminremux, folder);
+    saveSettings(context_);
+    ui_.setText(remuxPathField, settings_.getOption(Option::cheminremux));
 }
 
 void Shell::openSource() {
@@ -180,7 +183,7 @@ void Shell::openSource() {
     ui_.clearItems(videoCombo);
     ui_.clearItems(audioCombo);
     ui_.clearItems(subtitleCombo);
-    fs::removeFile(here + "mediainfo.txt");
+    services_.files.removeFile(here + "mediainfo.txt");
 
     std::string chosen = acceptPath(ui_.openFileDialog("Choisissez un fichier à charger"_cp, "C:\\*.mkv",
                                                        "mkv (*.mkv)|*.mkv|Tous les fichiers (*.*)|*.*", 1));
@@ -188,7 +191,7 @@ void Shell::openSource() {
         s.sourcePath = chosen;
         s.sourceFolder = folderPart(chosen);
         s.sourceName = filePart(chosen);
-        return SourcePathInputs{chosen, s.sourceName, s.chosenRemuxFolder, settings_.getOption("remuxdest = "), here};
+        return SourcePathInputs{chosen, s.sourceName, s.chosenRemuxFolder, settings_.getOption(Option::remuxdest), here};
     });
     std::string sourcePath =
         checkAndRenameSource(checks, [this](const std::string& message) { ui_.messageBox(informationTitle, message); });
@@ -228,13 +231,13 @@ void Shell::cancelSource() {
     ui_.setText(fileNameField, "");
     ui_.setProgress(progressBar, 0);
     ui_.setStatus("Choisir un fichier");
-    fs::removeFile(config_.programFolder + "mediainfo.txt");
+    services_.files.removeFile(config_.programFolder + "mediainfo.txt");
 }
 
 // A result folder must be chosen when the result does not go beside the
 // source: without one the result would be a bare name, never found.
 bool Shell::remuxFolderReady() {
-    if (settings_.isOff("remuxdest = ") || !settings_.getOption("cheminremux = ").empty()) return true;
+    if (settings_.isOff(Option::remuxdest) || !settings_.getOption(Option::cheminremux).empty()) return true;
     ui_.messageBox(informationTitle, "Veuillez choisir un répertoire de remuxage dans les options"_cp);
     return false;
 }

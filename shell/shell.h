@@ -16,7 +16,7 @@ struct ShellConfig {
 
 class Shell {
 public:
-    Shell(Ui& ui, ShellConfig config);
+    Shell(Ui& ui, Services services, ShellConfig config);
     // Start-up and the event loop; returns the exit status once the main
     // window has been closed (or the tools folder was missing).
     int run();
@@ -45,6 +45,7 @@ private:
     std::string acceptPath(const struct ChosenPath& chosen);
 
     Ui& ui_;
+    Services services_;
     ShellConfig config_;
     Settings settings_;
     SharedState state_;

@@ -89,11 +89,6 @@ public:
                                       int firstFilter) = 0;
     // Returns the folder with its trailing separator, or empty when cancelled.
     virtual ChosenPath chooseFolder(std::string_view title, std::string_view initialFolder) = 0;
-    // Opens a URL, document or folder with the desktop's default handler.
-    virtual bool shellOpen(std::string_view target) = 0;
-    // The end sound: loaded once, played on request; a missing file is silent.
-    virtual void loadSound(const std::string& path) = 0;
-    virtual void playSound() = 0;
 };
 
 }  // namespace kx

@@ -3,7 +3,6 @@
 
 #include "base/encoding.h"
 #include "platform/files.h"
-#include "platform/process.h"
 #include "ui/ui.h"
 
 namespace kx {
@@ -22,10 +21,10 @@ void fill(Ui& ui, int control, const std::vector<std::string>& items) {
 void analyseSource(AppContext& context) {
     AppState s = context.state.snapshot();
     std::string commandLine = "\"" + s.toolsFolder + "MediaInfo.exe\"" + s.mediaInfoArgs;
-    runProgram(commandLine, "", s.toolsFolder, runWait | runHidden);
+    context.launcher.run(commandLine, "", s.toolsFolder, runWait | runHidden);
 
     ReportLines lines;
-    if (auto report = fs::readFile(s.homeFolder + "mediainfo.txt")) lines = reportLinesOf(*report);
+    if (auto report = context.files.readFile(s.homeFolder + "mediainfo.txt")) lines = reportLinesOf(*report);
     ReportScan scan = scanReport(lines);
 
     std::string frameRate = context.state.with([&](AppState& st) {
@@ -39,7 +38,7 @@ void analyseSource(AppContext& context) {
     fill(ui, videoCombo, scan.videoItems);
     ui.setText(frameRateField, frameRate);
     ui.setStatus("analyse terminée"_cp);
-    if (context.settings.isOn("soundenable = ")) ui.playSound();
+    if (context.settings.isOn(Option::soundenable)) context.desktop.playSound();
 }
 
 }  // namespace kx

@@ -10,6 +10,7 @@
 
 #include "model/report.h"
 #include "model/options.h"
+#include "platform/launcher.h"
 
 namespace kx {
 
@@ -51,10 +52,20 @@ private:
     AppState state_;
 };
 
+// The platform services, given by the front end's main (the system's) or by a test.
+struct Services {
+    Launcher& launcher;
+    Desktop& desktop;
+    FileSystem& files;
+};
+
 struct AppContext {
     Ui& ui;
     Settings& settings;
     SharedState& state;
+    Launcher& launcher;
+    Desktop& desktop;
+    FileSystem& files;
     std::string programFolder;  // the folder the program started in; holds options.txt and Applications
     std::string site;           // the project web site: scheme and host, no final slash
     std::function<bool()> analysisRunning;  // whether the analysis worker still runs

@@ -19,25 +19,25 @@ std::string jobFolder(const std::string& home, int job) {
 
 // Runs one job's scripts in order; false when its folder is missing.
 bool runJob(AppContext& context, const std::string& folder, const std::string& name) {
-    if (!fs::isFolder(folder)) return false;
+    if (!context.files.isFolder(folder)) return false;
     Ui& ui = context.ui;
     Settings& settings = context.settings;
-    bool transcodes = fs::exists(folder + std::string(eac3toScriptName));
-    if (transcodes || settings.isOn("dtsfix = ")) {
+    bool transcodes = context.files.exists(folder + std::string(eac3toScriptName));
+    if (transcodes || settings.isOn(Option::dtsfix)) {
         ui.setStatus("extraction de " + name + " en cours");
-        runScript(folder, extractScriptName);
-        if (settings.isOn("dtsfix = ")) {
+        runScript(context, folder, extractScriptName);
+        if (settings.isOn(Option::dtsfix)) {
             ui.setStatus("nettoyage en cours");
-            runScript(folder, dtsFixScriptName);
+            runScript(context, folder, dtsFixScriptName);
         }
         if (transcodes) {
             ui.setStatus("encodage de " + name + " en cours");
-            runScript(folder, eac3toScriptName);
+            runScript(context, folder, eac3toScriptName);
         }
     }
     ui.setStatus("remuxage de " + name + " en cours");
-    runScript(folder, remuxScriptName);
-    if (settings.isOn("deletetemp = ")) runScript(folder, purgeScriptName);
+    runScript(context, folder, remuxScriptName);
+    if (settings.isOn(Option::deletetemp)) runScript(context, folder, purgeScriptName);
     return true;
 }
 
@@ -53,7 +53,7 @@ void addJob(AppContext& context) {
     RunPlan plan = currentRunPlan(context);
     const std::string home = context.state.with([](AppState& s) { return s.homeFolder; });
     const std::string folder = jobFolder(home, job);
-    if (touchesSource(plan, folder)) {
+    if (touchesSource(context.files, plan, folder)) {
         // The job is refused: its number is given back and the file stays loaded.
         context.state.with([job](AppState& s) {
             if (s.queueCount == job) --s.queueCount;
@@ -63,21 +63,21 @@ void addJob(AppContext& context) {
         return;
     }
 
-    removeTemporary(plan.basePath + "_remux.mkv");
+    removeTemporary(context.files, plan.basePath + "_remux.mkv");
     applyDtsFixRule(context, plan);
-    fs::makeFolder(folder);
+    context.files.makeFolder(folder);
     const ScriptPlace place = ScriptPlace::jobFolder;
     if (takesExtractionPath(settings)) {
-        writeExtractScript(folder, place, plan, currentScriptContext(context));
-        if (settings.isOn("dtsfix = ")) writeDtsFixScript(folder, place, plan);
-        if (settings.isOff("notranscode = ")) writeEac3toScript(folder, place, plan, currentScriptContext(context));
-        writeRemuxScript(folder, place, plan, currentScriptContext(context), RemuxForm::extraction);
+        writeExtractScript(context.files, folder, place, plan, currentScriptContext(context));
+        if (settings.isOn(Option::dtsfix)) writeDtsFixScript(context.files, folder, place, plan);
+        if (settings.isOff(Option::notranscode)) writeEac3toScript(context.files, folder, place, plan, currentScriptContext(context));
+        writeRemuxScript(context.files, folder, place, plan, currentScriptContext(context), RemuxForm::extraction);
     } else {
-        writeRemuxScript(folder, place, plan, currentScriptContext(context), RemuxForm::direct);
+        writeRemuxScript(context.files, folder, place, plan, currentScriptContext(context), RemuxForm::direct);
     }
     ui.setFocus(queueList);
     ScriptContext scripts = currentScriptContext(context);
-    writePurgeScript(folder, plan, scripts);
+    writePurgeScript(context.files, folder, plan, scripts);
 
     if (ui.columnCount(queueList) == 1) {
         ui.addColumn(queueList, "chemin", 300);
@@ -101,8 +101,8 @@ void processQueue(AppContext& context) {
         bool ran = runJob(context, jobFolder(home, n), name);
         std::string source = ui.cellText(queueList, row, 1);
         std::string output =
-            expectedOutput(source, settings.getOption("remuxdest = "), settings.getOption("cheminremux = "));
-        bool present = ran && !source.empty() && outputPresent(output, source);
+            expectedOutput(source, settings.getOption(Option::remuxdest), settings.getOption(Option::cheminremux));
+        bool present = ran && !source.empty() && outputPresent(context.files, output, source);
         ui.setRowColour(queueList, row, present ? RowColour::green : RowColour::red);
     }
     ui.setStatus("file d'attente traitée, choisir un fichier"_cp);

@@ -20,13 +20,13 @@ void writeLog(AppContext& context, const RunPlan& plan, const std::string& home,
     RunLogSources sources;
     sources.version = programVersion;
     sources.sourceStem = sourceFolder + plan.baseName;
-    sources.extractBat = fs::readFile(home + "extract.bat");
-    sources.mediaInfo = fs::readFile(home + "mediainfo.txt");
-    if (toLower(plan.audioFormat) == "dts" && settings.isOff("notranscode = "))
-        sources.mkvextractBat = fs::readFile(home + std::string(extractScriptName));
-    sources.transcoderLog = fs::readFile(sourceFolder + plan.baseName + " - Log.txt");
-    sources.mkvmergeBat = fs::readFile(home + std::string(remuxScriptName));
-    fs::writeFile(home + "log.txt", runLogText(sources));
+    sources.extractBat = context.files.readFile(home + "extract.bat");
+    sources.mediaInfo = context.files.readFile(home + "mediainfo.txt");
+    if (toLower(plan.audioFormat) == "dts" && settings.isOff(Option::notranscode))
+        sources.mkvextractBat = context.files.readFile(home + std::string(extractScriptName));
+    sources.transcoderLog = context.files.readFile(sourceFolder + plan.baseName + " - Log.txt");
+    sources.mkvmergeBat = context.files.readFile(home + std::string(remuxScriptName));
+    context.files.writeFile(home + "log.txt", runLogText(sources));
 }
 
 }  // namespace
@@ -39,13 +39,13 @@ void runImmediate(AppContext& context) {
     RunPlan plan = currentRunPlan(context);
     AppState state = context.state.snapshot();
     const std::string& home = state.homeFolder;
-    if (touchesSource(plan, home)) {
+    if (touchesSource(context.files, plan, home)) {
         ui.messageBox(informationTitle, sourceWouldBeOverwritten);
         return;
     }
 
     ui.setStatus("Extraction en cours");
-    removeTemporary(plan.basePath + "_remux.mkv");
+    removeTemporary(context.files, plan.basePath + "_remux.mkv");
     applyDtsFixRule(context, plan);
 
     // The clean-up deletes only what this run made: files of these names
@@ -55,59 +55,59 @@ void runImmediate(AppContext& context) {
                                                   base + "_fixed.ac3", base + "_fixed.dts", plan.videoFile,
                                                   plan.audioFile,      plan.subFile};
     std::vector<bool> there;
-    for (const std::string& path : temporaries) there.push_back(!path.empty() && existsAnyCase(path));
+    for (const std::string& path : temporaries) there.push_back(!path.empty() && existsAnyCase(context.files, path));
 
     if (takesExtractionPath(settings)) {
-        writeExtractScript(home, ScriptPlace::programFolder, plan, currentScriptContext(context));
-        runScript(home, extractScriptName);
+        writeExtractScript(context.files, home, ScriptPlace::programFolder, plan, currentScriptContext(context));
+        runScript(context, home, extractScriptName);
         ui.setProgress(progressBar, 40);
-        if (settings.isOn("dtsfix = ")) {
-            writeDtsFixScript(home, ScriptPlace::programFolder, plan);
+        if (settings.isOn(Option::dtsfix)) {
+            writeDtsFixScript(context.files, home, ScriptPlace::programFolder, plan);
             ui.setStatus("nettoyage en cours");
-            runScript(home, dtsFixScriptName);
+            runScript(context, home, dtsFixScriptName);
         }
         ui.setProgress(progressBar, 50);
-        if (settings.isOff("notranscode = ")) {
-            writeEac3toScript(home, ScriptPlace::programFolder, plan, currentScriptContext(context));
+        if (settings.isOff(Option::notranscode)) {
+            writeEac3toScript(context.files, home, ScriptPlace::programFolder, plan, currentScriptContext(context));
             ui.setStatus("encodage en cours");
-            runScript(home, eac3toScriptName);
+            runScript(context, home, eac3toScriptName);
         }
         ui.setProgress(progressBar, 70);
-        writeRemuxScript(home, ScriptPlace::programFolder, plan, currentScriptContext(context), RemuxForm::extraction);
+        writeRemuxScript(context.files, home, ScriptPlace::programFolder, plan, currentScriptContext(context), RemuxForm::extraction);
     } else {
-        writeRemuxScript(home, ScriptPlace::programFolder, plan, currentScriptContext(context), RemuxForm::direct);
+        writeRemuxScript(context.files, home, ScriptPlace::programFolder, plan, currentScriptContext(context), RemuxForm::direct);
     }
     ui.setStatus("Remuxage en cours");
-    runScript(home, remuxScriptName);
+    runScript(context, home, remuxScriptName);
 
-    if (settings.isOn("createlog = ")) writeLog(context, plan, home, state.sourceFolder);
-    if (settings.isOn("openlog = ")) ui.shellOpen(home + "log.txt");
-    if (settings.isOn("deletebat = ")) {
+    if (settings.isOn(Option::createlog)) writeLog(context, plan, home, state.sourceFolder);
+    if (settings.isOn(Option::openlog)) context.desktop.open(home + "log.txt");
+    if (settings.isOn(Option::deletebat)) {
         // extract.bat goes into the log when present, but this program never
         // writes it, so it is not the program's to delete.
         for (std::string_view name : {eac3toScriptName, extractScriptName, remuxScriptName,
                                       std::string_view("mediainfo.txt")})
-            fs::removeFile(home + std::string(name));
+            context.files.removeFile(home + std::string(name));
     }
 
     ui.setProgress(progressBar, 100);
     ui.setStatus("Remuxage terminé, choisir un autre fichier pour une autre opération"_cp);
-    if (settings.isOn("soundenable = ")) ui.playSound();
+    if (settings.isOn(Option::soundenable)) context.desktop.playSound();
 
-    bool success = outputPresent(plan.remuxOutput, plan.sourcePath);
+    bool success = outputPresent(context.files, plan.remuxOutput, plan.sourcePath);
     ui.messageBox(informationTitle, success ? "Le traitement s'est bien passé"_cp
                                        : "Il y'a eu un problème lors du traitement"_cp);
 
-    if (settings.isOn("deletetemp = ")) {
-        bool withSubtitle = ui.selected(subtitleCombo) >= 0 && settings.isOff("muxsrt = ");
+    if (settings.isOn(Option::deletetemp)) {
+        bool withSubtitle = ui.selected(subtitleCombo) >= 0 && settings.isOff(Option::muxsrt);
         for (std::size_t i = 0; i < temporaries.size(); ++i) {
             bool isSubtitle = i + 1 == temporaries.size();
-            if (!there[i] && (!isSubtitle || withSubtitle)) removeTemporary(temporaries[i]);
+            if (!there[i] && (!isSubtitle || withSubtitle)) removeTemporary(context.files, temporaries[i]);
         }
     }
 
     clearCurrentFile(context);
-    ui.shellOpen(settings.isOff("remuxdest = ") ? state.sourceFolder : settings.getOption("cheminremux = "));
+    context.desktop.open(settings.isOff(Option::remuxdest) ? state.sourceFolder : settings.getOption(Option::cheminremux));
 }
 
 }  // namespace kx

@@ -6,7 +6,6 @@
 
 #include "base/text.h"
 #include "platform/files.h"
-#include "platform/process.h"
 #include "ui/ui.h"
 
 namespace kx {
@@ -27,26 +26,26 @@ RunPlan currentRunPlan(AppContext& context) {
     in.audioItem = ui.itemText(audioCombo, ui.selected(audioCombo));
     in.subtitleSelected = ui.selected(subtitleCombo) >= 0;
     in.subtitleItem = ui.itemText(subtitleCombo, ui.selected(subtitleCombo));
-    in.remuxdest = context.settings.getOption("remuxdest = ");
-    in.cheminremux = context.settings.getOption("cheminremux = ");
+    in.remuxdest = context.settings.getOption(Option::remuxdest);
+    in.cheminremux = context.settings.getOption(Option::cheminremux);
     return makeRunPlan(in);
 }
 
 ScriptContext currentScriptContext(AppContext& context) {
     ScriptContext c;
     Settings& settings = context.settings;
-    c.option = [&settings](std::string_view key) { return settings.getOption(key); };
+    c.option = [&settings](Option key) { return settings.getOption(key); };
     c.subtitleSelected = context.ui.selected(subtitleCombo) >= 0;
     c.noSrtChecked = context.ui.checked(noSrtCheck);
     context.state.with([&](AppState& s) {
         c.srtPath = s.srtPath;
         c.frameRate = s.frameRate;
     });
-    c.fileExists = [](const std::string& path) { return fs::exists(path); };
+    c.fileExists = [&files = context.files](const std::string& path) { return files.exists(path); };
     return c;
 }
 
-bool touchesSource(const RunPlan& plan, const std::string& scriptFolder) {
+bool touchesSource(FileSystem& files, const RunPlan& plan, const std::string& scriptFolder) {
     const std::string& source = plan.sourcePath;
     const std::string& base = plan.basePath;
     const std::string touched[] = {
@@ -56,29 +55,48 @@ bool touchesSource(const RunPlan& plan, const std::string& scriptFolder) {
         scriptFolder + "mkvextract.bat", scriptFolder + "dtsfix.bat", scriptFolder + "eac3to.bat",
         scriptFolder + "mkvmerge.bat",   scriptFolder + "mkvpurge.bat", scriptFolder + "extract.bat"};
     for (const std::string& path : touched)
-        if (!path.empty() && (equalsNoCase(path, source) || fs::sameFile(path, source))) return true;
+        if (!path.empty() && (equalsNoCase(path, source) || files.sameFile(path, source))) return true;
     return false;
 }
 
 void applyDtsFixRule(AppContext& context, const RunPlan& plan) {
-    if (context.settings.isOn("dtsfix = ") && toLower(plan.audioFormat) != "dts") {
-        context.settings.setOption("notranscode = ", "0");
-        context.settings.saveOptions();
+    if (context.settings.isOn(Option::dtsfix) && toLower(plan.audioFormat) != "dts") {
+        context.settings.setOption(Option::notranscode, "0");
+        saveSettings(context);
     }
 }
 
-bool takesExtractionPath(Settings& settings) { return settings.isOff("notranscode = ") || settings.isOn("dtsfix = "); }
+bool takesExtractionPath(Settings& settings) { return settings.isOff(Option::notranscode) || settings.isOn(Option::dtsfix); }
 
-void runScript(const std::string& folder, std::string_view name) { runProgram(name, "", folder, runWait); }
-
-void removeTemporary(const std::string& path) {
-    if (path.empty() || endsWith(path, ".")) return;
-    fs::removeFile(path, true);
+StartResult runScript(AppContext& context, const std::string& folder, std::string_view name) {
+    return context.launcher.run(name, "", folder, runWait);
 }
 
-bool existsAnyCase(const std::string& path) {
-    if (fs::exists(path)) return true;
-    auto names = fs::listFolder(folderPart(path));
+void saveSettings(AppContext& context) {
+    if (!context.settings.saveOptions())
+        context.ui.messageBox(informationTitle, settingsNotSaved(context.programFolder + "options.txt"));
+}
+
+void removeTemporary(FileSystem& files, const std::string& path) {
+    if (path.empty() || endsWith(path, ".")) return;
+    if (files.exists(path)) {
+        files.removeFile(path);
+        return;
+    }
+    auto names = files.listFolder(folderPart(path));
+    if (!names) return;
+    std::string name = filePart(path), found;
+    for (const std::string& entry : *names) {
+        if (!equalsNoCase(entry, name)) continue;
+        if (!found.empty()) return;  // several: none is surely ours
+        found = entry;
+    }
+    if (!found.empty()) files.removeFile(folderPart(path) + found);
+}
+
+bool existsAnyCase(FileSystem& files, const std::string& path) {
+    if (files.exists(path)) return true;
+    auto names = files.listFolder(folderPart(path));
     if (!names) return false;
     std::string name = filePart(path);
     for (const std::string& entry : *names)
@@ -96,8 +114,8 @@ std::string expectedOutput(const std::string& sourcePath, const std::string& rem
     return makeRunPlan(in).remuxOutput;
 }
 
-bool outputPresent(const std::string& output, const std::string& sourcePath) {
-    return !output.empty() && fs::exists(output) && !fs::sameFile(output, sourcePath);
+bool outputPresent(FileSystem& files, const std::string& output, const std::string& sourcePath) {
+    return !output.empty() && files.exists(output) && !files.sameFile(output, sourcePath);
 }
 
 void clearCurrentFile(AppContext& context) {

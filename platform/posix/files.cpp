@@ -100,6 +100,18 @@ std::optional<std::string> readFile(const std::string& path) {
 
 bool writeFile(const std::string& path, std::string_view data) { return writeWith(path, data, O_TRUNC); }
 
+bool replaceFile(const std::string& path, std::string_view data) {
+    std::string target = native(path);
+    std::string temporary = target + "." + std::to_string(::getpid()) + ".tmp";
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, data) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && ::rename(temporary.c_str(), target.c_str()) == 0) return true;
+    ::unlink(temporary.c_str());
+    return false;
+}
+
 bool appendFile(const std::string& path, std::string_view data) { return writeWith(path, data, O_APPEND); }
 
 std::int64_t fileSize(const std::string& path) {

@@ -11,7 +11,6 @@
 #include "base/encoding.h"
 #include "platform/files.h"
 #include "platform/posix/spawn.h"
-#include "platform/shell.h"
 
 namespace kx {
 
@@ -75,25 +74,6 @@ StartResult runCommandLine(std::string_view commandLine, std::string_view workin
     if (flags & runWait) result.exitCode = posix::waitForExit(pid);
     else posix::reapWhenDone(pid);
     return result;
-}
-
-int runProgram(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags) {
-    std::string commandLine = buildCommandLine(program, parameters);
-    if (runCommandLine(commandLine, workingFolder, flags & (runWait | runHidden)).state ==
-        StartResult::State::started)
-        return 1;
-
-    // The start failed: the file's own handler, when there is such a file.
-    std::vector<std::string> args = splitCommandLine(commandLine);
-    if (args.empty() || args[0].empty()) return 0;
-    std::string file = args[0];
-    if (file.front() != '/') {
-        std::string folder = workingFolder.empty() ? fs::currentFolder() : std::string(workingFolder);
-        if (folder.back() != '/') folder += '/';
-        file = folder + file;
-    }
-    if (!fs::exists(file)) return 0;
-    return shellOpen(file) ? 1 : 0;
 }
 
 }  // namespace kx

@@ -15,22 +15,22 @@ namespace {
 
 // Options, controls and files as a test sets them.
 struct Scene {
-    std::map<std::string, std::string, std::less<>> options{{"remuxdest = ", "0"},  {"cheminremux = ", ""},
-                                                            {"notranscode = ", "0"}, {"dtsfix = ", "0"},
-                                                            {"usesonic = ", "0"},   {"keepdts = ", "0"},
-                                                            {"deletebat = ", "0"}};
+    std::map<Option, std::string> options{{Option::remuxdest, "0"},  {Option::cheminremux, ""},
+                                                            {Option::notranscode, "0"}, {Option::dtsfix, "0"},
+                                                            {Option::usesonic, "0"},   {Option::keepdts, "0"},
+                                                            {Option::deletebat, "0"}};
     std::set<std::string> files;
     ScriptContext context;
 
     Scene() {
-        context.option = [this](std::string_view key) {
+        context.option = [this](Option key) {
             auto it = options.find(key);
             return it == options.end() ? std::string() : it->second;
         };
         context.fileExists = [this](const std::string& path) { return files.count(path) > 0; };
         context.frameRate = "25.000";
     }
-    void set(const std::string& key, std::string value) { options[key + " = "] = std::move(value); }
+    void set(Option key, std::string value) { options[key] = std::move(value); }
 };
 
 // Video 1, audio 2 (French), and subtitle 3 (French) when a format is given.
@@ -84,16 +84,16 @@ TEST(DtsFixAndTranscodeScripts, OptionCombinations) {
 
     Scene s;
     EXPECT_EQ(joined(eac3toPieces(plan(), s.context)), R"(eac3to.exe "D:\F\a.dts" "D:\F\a.ac3" -libav)");
-    s.set("dtsfix", "1");
-    s.set("usesonic", "1");
+    s.set(Option::dtsfix, "1");
+    s.set(Option::usesonic, "1");
     EXPECT_EQ(joined(eac3toPieces(plan(), s.context)), R"(eac3to.exe "D:\F\a_fixed.dts" "D:\F\a.ac3")");
 
     // Which path a run takes.
-    s.set("notranscode", "1");
+    s.set(Option::notranscode, "1");
     EXPECT_TRUE(takesExtractionPath(s.context));
-    s.set("dtsfix", "0");
+    s.set(Option::dtsfix, "0");
     EXPECT_FALSE(takesExtractionPath(s.context));
-    s.set("notranscode", "0");
+    s.set(Option::notranscode, "0");
     EXPECT_TRUE(takesExtractionPath(s.context));
 }
 
@@ -111,14 +111,14 @@ TEST(RemuxScript, ExtractionForm) {
 
     // Any other format is its own extracted file; a repaired AC3 track its _fixed file.
     EXPECT_EQ(joined(remuxPieces(plan("AAC"), s.context, RemuxForm::extraction)), head + audio + R"("D:\F\a.aac" )");
-    s.set("dtsfix", "1");
+    s.set(Option::dtsfix, "1");
     s.files = {"D:\\F\\a_fixed.ac3"};
     EXPECT_EQ(joined(remuxPieces(plan("AC3"), s.context, RemuxForm::extraction)),
               head + audio + R"("D:\F\a_fixed.ac3" )");
 
     // Kept DTS behind the transcoded file, with the subtitle and an external file after it.
-    s.set("dtsfix", "0");
-    s.set("keepdts", "1");
+    s.set(Option::dtsfix, "0");
+    s.set(Option::keepdts, "1");
     s.files = {"D:\\F\\a.ac3"};
     s.context.subtitleSelected = true;
     EXPECT_EQ(joined(remuxPieces(plan("DTS", "UTF8"), s.context, RemuxForm::extraction)),
@@ -142,8 +142,8 @@ TEST(RemuxScript, ExtractionFormUnusualTracks) {
               head + R"("D:\F\a.ac3" )");
 
     // A repaired DTS track that nothing transcodes: the repaired file, else the extracted one.
-    s.set("notranscode", "1");
-    s.set("dtsfix", "1");
+    s.set(Option::notranscode, "1");
+    s.set(Option::dtsfix, "1");
     EXPECT_EQ(joined(remuxPieces(plan(), s.context, RemuxForm::extraction)), head + R"("D:\F\a.dts" )");
     s.files = {"D:\\F\\a_fixed.dts"};
     EXPECT_EQ(joined(remuxPieces(plan(), s.context, RemuxForm::extraction)), head + R"("D:\F\a_fixed.dts" )");
@@ -168,8 +168,8 @@ TEST(RemuxScript, DirectForm) {
               R"(mkvmerge.exe -o "D:\F\a_remux.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:eng" "-a" "2" "-d" "1" "-T" "-S" "D:\F\a.mkv" "--track-order" "0:1,0:2")");
     s.context.noSrtChecked = false;
     s.context.subtitleSelected = false;
-    s.set("remuxdest", "1");
-    s.set("cheminremux", "E:\\R\\");
+    s.set(Option::remuxdest, "1");
+    s.set(Option::cheminremux, "E:\\R\\");
     EXPECT_EQ(joined(remuxPieces(plan(), s.context, RemuxForm::direct)),
               R"(mkvmerge.exe -o "E:\R\a.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:fre" "-a" "2" "-d" "1" "-T" "D:\F\a.mkv" "--track-order" "0:1,0:2")");
 }
@@ -206,8 +206,8 @@ TEST(ScriptNames, PercentSignsAreDoubled) {
     EXPECT_EQ(joined(dtsFixPieces(p)), R"(delaycut.exe  -fixcrc fix -start 0 -End 0 "D:\100%%\a%%b.dts")");
     EXPECT_EQ(joined(eac3toPieces(p, s.context)), R"(eac3to.exe "D:\100%%\a%%b.dts" "D:\100%%\a%%b.ac3" -libav)");
 
-    s.set("remuxdest", "1");
-    s.set("cheminremux", "E:\\%TEMP%\\");
+    s.set(Option::remuxdest, "1");
+    s.set(Option::cheminremux, "E:\\%TEMP%\\");
     s.context.subtitleSelected = false;
     s.context.srtPath = "D:\\s%1.srt";
     std::string direct = joined(remuxPieces(p, s.context, RemuxForm::direct));
@@ -226,10 +226,11 @@ TEST(ScriptFile, FirstLinesAndNoFinalLineEnd) {
     std::string folder = "/tmp/klarbrix-scripts-" + std::to_string(std::random_device{}()) + "/";
     ASSERT_TRUE(fs::makeFolder(folder));
     Scene s;
-    EXPECT_TRUE(writeEac3toScript(folder, ScriptPlace::jobFolder, plan(), s.context));
+    FileSystem files;
+    EXPECT_TRUE(writeEac3toScript(files, folder, ScriptPlace::jobFolder, plan(), s.context));
     EXPECT_EQ(fs::readFile(folder + "eac3to.bat"),
               "cd..\r\ncd Applications\r\n" R"(eac3to.exe "D:\F\a.dts" "D:\F\a.ac3" -libav)");
-    EXPECT_FALSE(writeDtsFixScript(folder + "missing/", ScriptPlace::programFolder, plan()));
+    EXPECT_FALSE(writeDtsFixScript(files, folder + "missing/", ScriptPlace::programFolder, plan()));
     fs::removeTree(folder);
 }
 
@@ -247,13 +248,13 @@ TEST(PurgeScript, LinesOfAJob) {
     EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"),
               fixedLines + "del \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\n");
 
-    s.set("deletebat", "1");
+    s.set(Option::deletebat, "1");
     EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"),
               fixedLines + "del \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\nRD /S /Q \"C:\\K\\job2\"\r\n");
 
     // No lone-dot names; no subtitle line when the job extracts none (an
     // external file of the same name stays).
-    s.set("deletebat", "0");
+    s.set(Option::deletebat, "0");
     s.context.subtitleSelected = false;
     EXPECT_EQ(purgeScriptText(plan(""), s.context, "C:\\K\\job2\\"), fixedLines);
     s.context.subtitleSelected = true;

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "drive.h"
-#include "platform/files.h"
+#include "platform/file_system.h"
 #include "model/run_log.h"
 #include "workers/run_steps.h"
 
 using namespace kx;
+
+namespace {
+FileSystem files;
+}  // namespace
 
 TEST(RunLog, AnonymisedLinesAndSectionsInOrder) {
     EXPECT_EQ(anonymise("mkvmerge.exe -o \"D:\\F\\a_remux.mkv\" ", "D:\\F\\a"), "mkvmerge.exe -o \"fichier_remux.mkv\" ");
@@ -32,9 +36,9 @@ TEST(RunSteps, ExpectedOutputAndTheSourceNeverCountsAsIt) {
     EXPECT_EQ(expectedOutput("/v/Film.mkv", "1", ""), "");  // no folder: never present
     test::ProgramFolder f;
     f.write("a.mkv", "x");
-    EXPECT_FALSE(outputPresent(f / "a.mkv", f / "a.mkv"));
-    EXPECT_FALSE(outputPresent("", f / "a.mkv"));
-    EXPECT_TRUE(outputPresent(f / "options.txt", f / "a.mkv"));
+    EXPECT_FALSE(outputPresent(files, f / "a.mkv", f / "a.mkv"));
+    EXPECT_FALSE(outputPresent(files, "", f / "a.mkv"));
+    EXPECT_TRUE(outputPresent(files, f / "options.txt", f / "a.mkv"));
 }
 
 TEST(RunSteps, TemporariesAreDeletedWhateverTheirCaseButNeverByALoneDot) {
@@ -42,10 +46,10 @@ TEST(RunSteps, TemporariesAreDeletedWhateverTheirCaseButNeverByALoneDot) {
     f.write("a - Log.txt", "log");
     f.write("a", "not ours");
     f.write("a.", "lone dot");
-    removeTemporary(f / "a - log.txt");
+    removeTemporary(files, f / "a - log.txt");
     EXPECT_FALSE(f.exists("a - Log.txt"));
-    EXPECT_TRUE(existsAnyCase(f / "OPTIONS.TXT"));
-    removeTemporary(f / "a.");
+    EXPECT_TRUE(existsAnyCase(files, f / "OPTIONS.TXT"));
+    removeTemporary(files, f / "a.");
     EXPECT_TRUE(f.exists("a."));
     EXPECT_TRUE(f.exists("a"));
 }
@@ -56,14 +60,14 @@ TEST(RunSteps, EveryFileARunTouchesIsCheckedAgainstTheSource) {
     plan.basePath = "/f/film";
     plan.audioFile = "/f/film.dts";
     plan.remuxOutput = "/f/film_remux.mkv";
-    EXPECT_TRUE(touchesSource(plan, "/home/"));
+    EXPECT_TRUE(touchesSource(files, plan, "/home/"));
     plan.audioFile = "/f/film.ac3";
-    EXPECT_TRUE(touchesSource(plan, "/home/"));  // the kept DTS name is still the source
+    EXPECT_TRUE(touchesSource(files, plan, "/home/"));  // the kept DTS name is still the source
     plan.sourcePath = "/f/film.mkv";
-    EXPECT_FALSE(touchesSource(plan, "/home/"));
+    EXPECT_FALSE(touchesSource(files, plan, "/home/"));
     plan.remuxOutput = "/f/FILM.mkv";
-    EXPECT_TRUE(touchesSource(plan, "/home/"));
+    EXPECT_TRUE(touchesSource(files, plan, "/home/"));
     plan.remuxOutput = "/f/film_remux.mkv";
     plan.sourcePath = "/home/mkvmerge.bat";  // a script would be written over it
-    EXPECT_TRUE(touchesSource(plan, "/home/"));
+    EXPECT_TRUE(touchesSource(files, plan, "/home/"));
 }

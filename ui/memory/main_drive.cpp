@@ -24,7 +24,9 @@ int main(int argc, char** argv) {
     }
     std::ios::sync_with_stdio(false);
     kx::MemoryUi ui(std::cin, std::cout);
-    kx::Shell shell(ui, {kx::fs::currentFolder(), site});
+    kx::SystemLauncher launcher;
+    kx::FileSystem files;
+    kx::Shell shell(ui, {launcher, ui, files}, {kx::fs::currentFolder(), site});
     ui.setBusyProbe([&shell] { return shell.busy(); });
     int status = shell.run();
     // Workers still running end with the process.

@@ -222,7 +222,7 @@ ChosenPath MemoryUi::openFileDialog(std::string_view, std::string_view, std::str
 
 ChosenPath MemoryUi::chooseFolder(std::string_view, std::string_view) { return nextAnswer(folderAnswers_); }
 
-bool MemoryUi::shellOpen(std::string_view target) {
+bool MemoryUi::open(std::string_view target) {
     std::lock_guard lock(mutex_);
     say("open: " + utf8(target));
     return true;

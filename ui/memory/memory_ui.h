@@ -14,11 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/launcher.h"
 #include "ui/ui.h"
 
 namespace kx {
 
-class MemoryUi : public Ui {
+class MemoryUi : public Ui, public Desktop {
 public:
     MemoryUi(std::istream& commands, std::ostream& transcript);
     // How the `wait` command learns whether the program is still working.
@@ -53,7 +54,8 @@ public:
     ChosenPath openFileDialog(std::string_view title, std::string_view initialFile, std::string_view filter,
                               int firstFilter) override;
     ChosenPath chooseFolder(std::string_view title, std::string_view initialFolder) override;
-    bool shellOpen(std::string_view target) override;
+    // The desktop, written to the same transcript: "open: TARGET", "sound".
+    bool open(std::string_view target) override;
     void loadSound(const std::string& path) override;
     void playSound() override;
 

@@ -12,7 +12,10 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     kx::QtUi ui;
-    kx::Shell shell(ui, {kx::fs::programFolder(), KLARBRIX_SITE});
+    kx::SystemLauncher launcher;
+    kx::SystemDesktop desktop;
+    kx::FileSystem files;
+    kx::Shell shell(ui, {launcher, desktop, files}, {kx::fs::programFolder(), KLARBRIX_SITE});
     int status = shell.run();
     // Workers still running end with the process.
     std::fflush(nullptr);

@@ -32,7 +32,6 @@
 
 #include "base/encoding.h"
 #include "platform/shell.h"
-#include "platform/sound.h"
 #include "ui/qt/dialog_rules.h"
 #include "ui/qt/widgets.h"
 
@@ -151,7 +150,6 @@ public:
     std::map<int, Window> windows;
     std::map<int, Control> controls;
     BalloonTips tips;
-    Sound sound;
 
     std::mutex queueMutex;
     std::condition_variable queueChanged;
@@ -594,10 +592,7 @@ ChosenPath QtUi::chooseFolder(std::string_view title, std::string_view initialFo
     });
 }
 
-bool QtUi::shellOpen(std::string_view target) { return kx::shellOpen(std::string(target)); }
 
-void QtUi::loadSound(const std::string& path) { d_->sound.load(path); }
 
-void QtUi::playSound() { d_->sound.play(); }
 
 }  // namespace kx

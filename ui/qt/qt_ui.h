@@ -59,9 +59,6 @@ public:
     ChosenPath openFileDialog(std::string_view title, std::string_view initialFile, std::string_view filter,
                               int firstFilter) override;
     ChosenPath chooseFolder(std::string_view title, std::string_view initialFolder) override;
-    bool shellOpen(std::string_view target) override;
-    void loadSound(const std::string& path) override;
-    void playSound() override;
 
     // The top-level widget of an open window, or null (owning thread only;
     // for tests and screenshots).

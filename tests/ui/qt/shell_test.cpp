@@ -66,7 +66,10 @@ TEST(ShellWithQt, OptionsRoundTripHelpWindowAndClosing) {
                               "deletetemp = 1\r\nopenlog = 0\r\ncheminremux = /srv/films/\r\ncheckupdate = 0\r\n"));
 
     QtUi ui;
-    Shell shell(ui, {folder, "http://127.0.0.1:1"});
+    SystemLauncher launcher;
+    SystemDesktop desktop;
+    FileSystem files;
+    Shell shell(ui, {launcher, desktop, files}, {folder, "http://127.0.0.1:1"});
     auto open = [&](int window) { return [&ui, window] { return ui.windowWidget(window) != nullptr; }; };
     auto closed = [&](int window) { return [&ui, window] { return ui.windowWidget(window) == nullptr; }; };
     QString status;

@@ -1,0 +1,40 @@
+// The file operations of the workers and the model, as a service passed in:
+// the system's by default, replaced in tests by one that fails on purpose
+// (a full disk, a move refused). Same meanings as the functions of files.h.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace kx {
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    virtual std::optional<std::string> readFile(const std::string& path) { return fs::readFile(path); }
+    virtual bool writeFile(const std::string& path, std::string_view data) { return fs::writeFile(path, data); }
+    // Writes a temporary beside `path` and renames it over `path`: a failure
+    // at any point leaves the old contents whole. For the program's own files.
+    virtual bool replaceFile(const std::string& path, std::string_view data) { return fs::replaceFile(path, data); }
+    virtual std::int64_t fileSize(const std::string& path) { return fs::fileSize(path); }
+    virtual bool exists(const std::string& path) { return fs::exists(path); }
+    virtual bool isFolder(const std::string& path) { return fs::isFolder(path); }
+    virtual bool sameFile(const std::string& a, const std::string& b) { return fs::sameFile(a, b); }
+    virtual std::optional<std::vector<std::string>> listFolder(const std::string& path) {
+        return fs::listFolder(path);
+    }
+    virtual bool removeFile(const std::string& path) { return fs::removeFile(path); }
+    virtual bool makeFolder(const std::string& path) { return fs::makeFolder(path); }
+    virtual fs::MoveResult moveNoReplace(const std::string& from, const std::string& to) {
+        return fs::moveNoReplace(from, to);
+    }
+    virtual std::int64_t freeSpace(const std::string& folder) { return fs::freeSpace(folder); }
+};
+
+}  // namespace kx

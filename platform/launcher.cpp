@@ -1,0 +1,54 @@
+// The launcher's portable half: the command line built from program and
+// parameters, the desktop's handler as the last resort, and the system
+// launcher and desktop services that the program is given at start-up.
+#include "platform/launcher.h"
+
+#include "base/command_line.h"
+#include "base/text.h"
+#include "platform/files.h"
+#include "platform/shell.h"
+
+namespace kx {
+
+namespace {
+
+bool isAbsolute(std::string_view path) {
+    return (!path.empty() && (path[0] == '/' || path[0] == '\\')) || (path.size() > 1 && path[1] == ':');
+}
+
+}  // namespace
+
+StartResult launch(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags) {
+    std::string commandLine = buildCommandLine(program, parameters);
+    StartResult result = runCommandLine(commandLine, workingFolder, flags & (runWait | runHidden));
+    if (result.state == StartResult::State::started) return result;
+
+    // The start failed: the file's own handler, when there is such a file.
+    std::vector<std::string> args = splitCommandLine(commandLine);
+    if (args.empty() || args[0].empty()) return result;
+    std::string file = args[0];
+    if (!isAbsolute(file)) {
+        std::string folder = workingFolder.empty() ? fs::currentFolder() : std::string(workingFolder);
+        if (folder.back() != '/' && folder.back() != '\\') folder += fs::separator();
+        file = folder + file;
+    }
+    if (!fs::exists(file) || !shellOpen(file)) return result;
+    return {StartResult::State::started, 0};
+}
+
+int runProgram(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags) {
+    return launch(program, parameters, workingFolder, flags).state == StartResult::State::started ? 1 : 0;
+}
+
+StartResult SystemLauncher::run(std::string_view program, std::string_view parameters, std::string_view workingFolder,
+                                int flags) {
+    return launch(program, parameters, workingFolder, flags);
+}
+
+bool SystemDesktop::open(std::string_view target) { return shellOpen(std::string(target)); }
+
+void SystemDesktop::loadSound(const std::string& path) { sound_.load(path); }
+
+void SystemDesktop::playSound() { sound_.play(); }
+
+}  // namespace kx

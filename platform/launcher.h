@@ -1,0 +1,54 @@
+// The services the program is given at start-up and passes down to its
+// workers: starting programs and scripts, the desktop (default handlers and
+// the end sound) and the file operations. Tests and each front end may give
+// their own in place of the system's.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+#include "platform/process.h"
+#include "platform/sound.h"
+
+namespace kx {
+
+// Starts a program or script with a working folder, waited for or not,
+// with its console shown or not (the runWait / runHidden flags).
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    // `program` and `parameters` as for launch(); `state` says whether
+    // something was started and, when waited for, `exitCode` how it ended.
+    virtual StartResult run(std::string_view program, std::string_view parameters, std::string_view workingFolder,
+                            int flags) = 0;
+};
+
+// The desktop around the program: a URL, document or folder opened with its
+// default handler, and the end sound.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    virtual bool open(std::string_view target) = 0;
+    // Loaded once; a missing file or player is silent.
+    virtual void loadSound(const std::string& path) = 0;
+    virtual void playSound() = 0;
+};
+
+class SystemLauncher : public Launcher {
+public:
+    StartResult run(std::string_view program, std::string_view parameters, std::string_view workingFolder,
+                    int flags) override;
+};
+
+class SystemDesktop : public Desktop {
+public:
+    bool open(std::string_view target) override;
+    void loadSound(const std::string& path) override;
+    void playSound() override;
+
+private:
+    Sound sound_;
+};
+
+}  // namespace kx
