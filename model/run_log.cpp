@@ -1,6 +1,7 @@
 // Assembling log.txt from the run's scripts and logs.
 #include "model/run_log.h"
 
+#include "base/encoding.h"
 #include "base/text.h"
 #include "model/script_text.h"
 
@@ -49,6 +50,12 @@ std::string runLogText(const RunLogSources& s) {
     section(log, "mkvextract.bat", s.mkvextractBat, s.sourceStem, true);
     section(log, "eac3to", s.transcoderLog, s.sourceStem, true);
     section(log, "mkvmerge.bat", s.mkvmergeBat, s.sourceStem, true);
+    if (s.remuxStatus == 1)
+        log += std::string("mkvmerge a terminé avec des avertissements (code 1)"_cp) + std::string(crlf);
+    else if (s.remuxStatus > 1)
+        log += std::string("mkvmerge a échoué (code "_cp) + std::to_string(s.remuxStatus) + ")" + std::string(crlf);
+    else if (s.remuxStatus < 0)
+        log += std::string("mkvmerge n'a pas pu être lancé"_cp) + std::string(crlf);
     return log;
 }
 

@@ -24,6 +24,9 @@ struct RunLogSources {
     std::optional<std::string> mkvextractBat;
     std::optional<std::string> transcoderLog;
     std::optional<std::string> mkvmergeBat;
+    // How the remux script ended when not plainly (0): 1 for warnings, more
+    // for a failure, -1 when it could not be written or started.
+    int remuxStatus = 0;
 };
 
 std::string runLogText(const RunLogSources& sources);

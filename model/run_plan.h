@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/report.h"
 
@@ -42,6 +43,35 @@ struct RunPlan {
 };
 
 RunPlan makeRunPlan(const RunInputs& in);
+
+// A format read from a report as it may reach a script or a file name: only
+// its ASCII letters and digits are kept (so it can neither close a quote nor
+// separate, chain or redirect a command); a format with none of them becomes
+// `unknownFormat`. An empty format stays empty.
+std::string safeFormat(std::string_view format);
+inline constexpr std::string_view unknownFormat = "bin";
+
+// The choices that decide which files a run makes, taken once at its start.
+struct RunChoices {
+    bool extraction = false;         // the extraction path (else the direct one)
+    bool repair = false;             // the repair script runs
+    bool transcode = false;          // the transcode script runs
+    bool subtitleExtracted = false;  // a subtitle track of the source is extracted
+    bool keepSubtitle = false;       // the extracted subtitle stays beside the source
+};
+
+// Every file a run or job makes beside the source: the one list that the
+// check before a run, the clean-up and the job's clean-up script all use.
+struct RunFiles {
+    // The tools' intermediate files in the immediate run's clean-up order.
+    std::vector<std::string> temporaries;
+    // The same files in the order of a job's clean-up script, each named as
+    // that script names it (the audio extension as the report gives it).
+    std::vector<std::string> purgeNames;
+    std::string keptSubtitle;  // extracted subtitle left beside the source, or empty
+    std::string result;        // remuxOutput
+};
+RunFiles runFiles(const RunPlan& plan, const RunChoices& choices);
 
 // The code passed to the remux tool for a language name: its first three
 // letters lower-cased ("jap" gives "jpn"), "und" when not among the known ones.

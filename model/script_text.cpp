@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "base/checked.h"
 #include "base/text.h"
 #include "platform/files.h"
 
@@ -14,9 +15,6 @@ namespace {
 std::string number(std::int64_t n) { return std::to_string(n); }
 
 bool isDts(std::string_view format) { return format == "dts" || format == "DTS"; }
-
-// A subtitle track of the source is extracted and muxed.
-bool subtitleChosen(const ScriptContext& c) { return c.subtitleSelected && c.srtPath.empty() && !c.noSrtChecked; }
 
 bool externalSubtitle(const ScriptContext& c) { return !c.srtPath.empty(); }
 
@@ -36,7 +34,7 @@ void addOutput(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
         p.push_back("\"" + scriptName(c.option(Option::cheminremux)));
         p.push_back(scriptName(filePart(plan.sourcePath)) + "\" ");
     }
-    p.push_back("--default-duration 0:" + scriptName(c.frameRate));
+    p.push_back("--default-duration 0:" + safeFrameRate(c.frameRate));
     p.push_back("fps \"");
 }
 
@@ -110,15 +108,34 @@ bool takesExtractionPath(const ScriptContext& context) {
     return context.option(Option::notranscode) == "0" || context.option(Option::dtsfix) == "1";
 }
 
+bool subtitleChosen(const ScriptContext& c) { return c.subtitleSelected && c.srtPath.empty() && !c.noSrtChecked; }
+
+RunChoices runChoices(const ScriptContext& c) {
+    RunChoices choices;
+    choices.extraction = takesExtractionPath(c);
+    choices.repair = choices.extraction && c.option(Option::dtsfix) == "1";
+    choices.transcode = choices.extraction && c.option(Option::notranscode) == "0";
+    choices.subtitleExtracted = choices.extraction && subtitleChosen(c);
+    choices.keepSubtitle = c.option(Option::muxsrt) != "0";
+    return choices;
+}
+
+std::string safeFrameRate(std::string_view frameRate) {
+    std::string kept;
+    for (char c : frameRate)
+        if ((c >= '0' && c <= '9') || c == '.') kept += c;
+    return kept;
+}
+
 std::int64_t audioDelay(const RunPlan& plan) {
     constexpr std::int64_t most = std::numeric_limits<std::int64_t>::max();
     constexpr std::int64_t least = std::numeric_limits<std::int64_t>::min();
     std::int64_t seconds = plan.audioDelaySeconds, ms = plan.audioDelayMs;
     // "-1s 500ms" is one negative delay: the milliseconds carry the seconds' sign.
     if (seconds < 0 && ms > 0) ms = -ms;
-    std::int64_t total;
-    if (__builtin_mul_overflow(seconds, std::int64_t(1000), &total)) return seconds < 0 ? least : most;
-    if (__builtin_add_overflow(total, ms, &total)) return ms < 0 ? least : most;
+    std::int64_t total = 0;
+    if (!checkedMultiply(seconds, 1000, total)) return seconds < 0 ? least : most;
+    if (!checkedAdd(total, ms, total)) return ms < 0 ? least : most;
     return total;
 }
 
@@ -203,16 +220,11 @@ bool writeRemuxScript(FileSystem& files, const std::string& folder, ScriptPlace 
 }
 
 std::string purgeScriptText(const RunPlan& plan, const ScriptContext& context, std::string_view jobFolder) {
-    const std::string base = "del \"" + scriptName(plan.basePath);
+    // Only what the job makes is deleted: a file of the same name that the
+    // job does not make is the user's own.
     std::string text;
-    for (std::string_view ending : {".ac3\"", "_fixed.dts\"", "_fixed.ac3\"", "_log.txt\"", " - log.txt\"", ".h264\""})
-        text += base + std::string(ending) + "\r\n";
-    // A name ending in a lone dot would delete the file without extension.
-    if (!plan.audioFormat.empty()) text += base + "." + scriptName(plan.audioFormat) + "\"\r\n";
-    // Only a subtitle this job extracts is deleted (an external file of the
-    // same name is the user's own).
-    if (subtitleChosen(context) && !plan.subFile.empty())
-        text += base + "." + scriptName(plan.subFormat) + "\"\r\n";
+    for (const std::string& name : runFiles(plan, runChoices(context)).purgeNames)
+        text += "del \"" + scriptName(name) + "\"\r\n";
     if (context.option(Option::deletebat) == "1")
         text += "RD /S /Q \"" + scriptName(withoutFinalSeparator(jobFolder)) + "\"\r\n";
     return text;

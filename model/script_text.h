@@ -45,6 +45,13 @@ std::string scriptName(std::string_view name);
 
 // The extraction path is taken when Option::notranscode is "0" or Option::dtsfix is "1".
 bool takesExtractionPath(const ScriptContext& context);
+// A subtitle track of the source is extracted and muxed: one is selected,
+// no external subtitle file is chosen and "no subtitles" is not checked.
+bool subtitleChosen(const ScriptContext& context);
+// The choices that decide which files the run makes (see runFiles).
+RunChoices runChoices(const ScriptContext& context);
+// The frame rate as a script carries it: its digits and dots only.
+std::string safeFrameRate(std::string_view frameRate);
 
 // The audio delay in milliseconds (64-bit, saturating).
 std::int64_t audioDelay(const RunPlan& plan);

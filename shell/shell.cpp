@@ -107,23 +107,33 @@ void Shell::onControl(int control) {
         case webSiteButton: openWebPage("/"); break;
         case openButton: openSource(); break;
         case cancelButton: cancelSource(); break;
-        case clearQueueButton:
-            state_.with([](AppState& s) { s.queueCount = 0; });
-            ui_.clearItems(queueList);
-            break;
-        case removeLastButton:
-            state_.with([this](AppState& s) {
-                if (s.queueCount <= 0) return;
-                ui_.removeRow(queueList, s.queueCount - 1);
-                --s.queueCount;
-            });
-            break;
+        case clearQueueButton: clearQueue(); break;
+        case removeLastButton: removeLastJob(); break;
         case startButton: start(); break;
         case addToQueueButton: addToQueue(); break;
         case processQueueButton: processQueue(); break;
         case chooseSrtButton: chooseSubtitle(); break;
         default: break;
     }
+}
+
+void Shell::clearQueue() {
+    int count = state_.with([](AppState& s) { return std::exchange(s.queueCount, 0); });
+    ui_.clearItems(queueList);
+    forgetJobs(context_, 1, count);
+}
+
+void Shell::removeLastJob() {
+    int removed = state_.with([](AppState& s) { return s.queueCount > 0 ? s.queueCount-- : 0; });
+    if (removed == 0) return;
+    ui_.removeRow(queueList, removed - 1);
+    forgetJobs(context_, removed, removed);
+}
+
+std::function<void(const std::string&)> Shell::reportFailure() {
+    return [this](const std::string& problem) {
+        ui_.messageBox(informationTitle, std::string("Une erreur interne a interrompu l'opération : "_cp) + problem);
+    };
 }
 
 void Shell::openWebPage(std::string_view path) {
@@ -209,7 +219,7 @@ void Shell::openSource() {
 
     if (!analysisWorker_.running()) {
         ui_.setStatus("Analyse terminée"_cp);
-        analysisWorker_.start([this] { analyseSource(context_); });
+        analysisWorker_.start([this] { analyseSource(context_); }, reportFailure());
     }
 }
 
@@ -250,7 +260,7 @@ bool Shell::fileLoaded() {
 
 void Shell::start() {
     if (!fileLoaded() || runWorker_.running() || !remuxFolderReady()) return;
-    runWorker_.start([this] { runImmediate(context_); });
+    runWorker_.start([this] { runImmediate(context_); }, reportFailure());
 }
 
 void Shell::addToQueue() {
@@ -259,13 +269,21 @@ void Shell::addToQueue() {
     if (emptyQueue) ui_.clearItems(queueList);
     state_.with([](AppState& s) { ++s.queueCount; });
     ui_.setStatus("Choisir un fichier");  // before the worker's own texts
-    queueAddWorker_.start([this] { addJob(context_); });
+    int job = state_.with([](AppState& s) { return s.queueCount; });
+    queueAddWorker_.start([this] { addJob(context_); }, [this, job](const std::string& problem) {
+        // A job that left no row gives its number back.
+        int rows = ui_.itemCount(queueList);
+        state_.with([&](AppState& s) {
+            if (s.queueCount == job && rows < job) --s.queueCount;
+        });
+        reportFailure()(problem);
+    });
 }
 
 void Shell::processQueue() {
     bool empty = state_.with([](AppState& s) { return s.queueCount == 0; });
     if (empty || queueRunWorker_.running()) return;
-    queueRunWorker_.start([this] { kx::processQueue(context_); });
+    queueRunWorker_.start([this] { kx::processQueue(context_); }, reportFailure());
 }
 
 }  // namespace kx

@@ -2,6 +2,7 @@
 // window, and the handlers of the menu items and controls.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "workers/context.h"
@@ -38,6 +39,10 @@ private:
     void start();
     void addToQueue();
     void processQueue();
+    void clearQueue();
+    // What a worker that fails calls: the user is told, the program goes on.
+    std::function<void(const std::string&)> reportFailure();
+    void removeLastJob();
     bool fileLoaded();
     bool remuxFolderReady();
     // A path that the scripts can carry; otherwise the user is told and the

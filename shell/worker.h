@@ -5,6 +5,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace kx {
 
@@ -12,8 +13,11 @@ class Worker {
 public:
     // Starts `job` on a new thread unless the last one is still running;
     // returns false (and does nothing) in that case. The thread is not
-    // joined: a job still running when the program ends ends with it.
-    bool start(std::function<void()> job);
+    // joined: a job still running when the program ends ends with it. When
+    // the job throws or the thread cannot start, the worker is free again
+    // and then `failed` is called with what went wrong (on the worker's
+    // thread, or on the caller's when no thread started).
+    bool start(std::function<void()> job, std::function<void(const std::string& problem)> failed = {});
     bool running() const { return running_->load(); }
 
 private:

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/report.h"
 #include "model/options.h"
@@ -30,6 +31,10 @@ struct AppState {
     std::string mediaInfoArgs;
     std::optional<std::string> chosenRemuxFolder;  // unset before any choice
     int queueCount = 0;
+    int runningJob = 0;         // the job the queue run is processing now, 0 when none
+    // Sources that a run or a queued job is processing now: no second run may
+    // take one of them (they would share their temporaries and result).
+    std::vector<std::string> sourcesInWork;
     TrackTable trackTable;      // the analysed tracks, emptied by a run
     std::string frameRate;      // kept from the previous analysis when a report has none
 };

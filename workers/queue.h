@@ -13,4 +13,8 @@ void addJob(AppContext& context);
 // Runs on the queue worker: jobs 1 to queueCount, each row turned green or red.
 void processQueue(AppContext& context);
 
+// Removes the program's scripts of jobs `from` to `to` (cleared or removed
+// from the queue), except the one the queue run is processing now.
+void forgetJobs(AppContext& context, int from, int to);
+
 }  // namespace kx

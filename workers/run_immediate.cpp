@@ -1,12 +1,13 @@
 // The immediate run: scripts written in the program's folder and run one
-// after another, the log, the clean-up, the verdict and the reset.
+// after another, the log, the clean-up, the verdict and the reset. The run
+// writes and deletes only the files it makes itself; success means every
+// tool ended well and the result is a file this run made.
 #include "workers/run_immediate.h"
 
 #include <vector>
 
-#include "base/text.h"
 #include "base/encoding.h"
-#include "platform/files.h"
+#include "base/text.h"
 #include "model/run_log.h"
 #include "workers/run_steps.h"
 #include "ui/ui.h"
@@ -15,99 +16,137 @@ namespace kx {
 
 namespace {
 
-void writeLog(AppContext& context, const RunPlan& plan, const std::string& home, const std::string& sourceFolder) {
+void writeLog(AppContext& context, const RunPlan& plan, const std::string& home, const std::string& sourceFolder,
+              int remuxStatus) {
     Settings& settings = context.settings;
+    FileSystem& files = context.files;
     RunLogSources sources;
     sources.version = programVersion;
     sources.sourceStem = sourceFolder + plan.baseName;
-    sources.extractBat = context.files.readFile(home + "extract.bat");
-    sources.mediaInfo = context.files.readFile(home + "mediainfo.txt");
+    sources.extractBat = files.readFile(home + "extract.bat");
+    sources.mediaInfo = files.readFile(home + "mediainfo.txt");
     if (toLower(plan.audioFormat) == "dts" && settings.isOff(Option::notranscode))
-        sources.mkvextractBat = context.files.readFile(home + std::string(extractScriptName));
-    sources.transcoderLog = context.files.readFile(sourceFolder + plan.baseName + " - Log.txt");
-    sources.mkvmergeBat = context.files.readFile(home + std::string(remuxScriptName));
-    context.files.writeFile(home + "log.txt", runLogText(sources));
+        sources.mkvextractBat = files.readFile(home + std::string(extractScriptName));
+    sources.transcoderLog = files.readFile(sourceFolder + plan.baseName + " - Log.txt");
+    sources.mkvmergeBat = files.readFile(home + std::string(remuxScriptName));
+    sources.remuxStatus = remuxStatus;
+    files.writeFile(home + "log.txt", runLogText(sources));
 }
+
+// The scripts of one run, each written then run. A script that cannot be
+// written stops the chain (an older file of its name must never run instead);
+// a tool's failure does not, as the remux's own status is the verdict.
+class ScriptChain {
+public:
+    ScriptChain(AppContext& context, const std::string& folder) : context_(context), folder_(folder) {}
+
+    // Writes a script with `write` (false when it could not) and runs it.
+    template <typename Write>
+    void step(std::string_view name, Write write) {
+        if (!ok_) return;
+        written_.push_back(std::string(name));
+        lastStatus_ = -1;
+        if (!write()) {
+            ok_ = false;
+            return;
+        }
+        StartResult result = runScript(context_, folder_, name);
+        if (result.state == StartResult::State::started) lastStatus_ = result.exitCode;
+    }
+    // Every script was written and the last one ended well.
+    bool ok() const { return ok_ && (lastStatus_ == 0 || lastStatus_ == 1); }
+    int lastStatus() const { return lastStatus_; }
+    const std::vector<std::string>& written() const { return written_; }
+
+private:
+    AppContext& context_;
+    std::string folder_;
+    bool ok_ = true;
+    int lastStatus_ = -1;
+    std::vector<std::string> written_;
+};
 
 }  // namespace
 
 void runImmediate(AppContext& context) {
     Ui& ui = context.ui;
     Settings& settings = context.settings;
+    FileSystem& files = context.files;
     waitForAnalysis(context);
 
     RunPlan plan = currentRunPlan(context);
     AppState state = context.state.snapshot();
     const std::string& home = state.homeFolder;
-    if (touchesSource(context.files, plan, home)) {
+    if (touchesSource(files, plan, home)) {
         ui.messageBox(informationTitle, sourceWouldBeOverwritten);
+        return;
+    }
+    SourceClaim claim(context, plan.sourcePath);
+    if (!claim.held()) {
+        ui.messageBox(informationTitle, sourceAlreadyInWork);
+        return;
+    }
+
+    applyDtsFixRule(context, plan);
+    ScriptContext scripts = currentScriptContext(context);
+    const RunFiles made = runFiles(plan, runChoices(scripts));
+    if (auto problem = filesInTheWay(files, made)) {
+        ui.messageBox(informationTitle, *problem);
         return;
     }
 
     ui.setStatus("Extraction en cours");
-    removeTemporary(context.files, plan.basePath + "_remux.mkv");
-    applyDtsFixRule(context, plan);
-
-    // The clean-up deletes only what this run made: files of these names
-    // that are there before it starts are the user's or an earlier run's.
-    const std::string& base = plan.basePath;
-    const std::vector<std::string> temporaries = {base + ".ac3",       base + " - log.txt", base + "_log.txt",
-                                                  base + "_fixed.ac3", base + "_fixed.dts", plan.videoFile,
-                                                  plan.audioFile,      plan.subFile};
-    std::vector<bool> there;
-    for (const std::string& path : temporaries) there.push_back(!path.empty() && existsAnyCase(context.files, path));
-
-    if (takesExtractionPath(settings)) {
-        writeExtractScript(context.files, home, ScriptPlace::programFolder, plan, currentScriptContext(context));
-        runScript(context, home, extractScriptName);
+    const ScriptPlace place = ScriptPlace::programFolder;
+    ScriptChain chain(context, home);
+    if (takesExtractionPath(scripts)) {
+        chain.step(extractScriptName, [&] { return writeExtractScript(files, home, place, plan, scripts); });
         ui.setProgress(progressBar, 40);
         if (settings.isOn(Option::dtsfix)) {
-            writeDtsFixScript(context.files, home, ScriptPlace::programFolder, plan);
             ui.setStatus("nettoyage en cours");
-            runScript(context, home, dtsFixScriptName);
+            chain.step(dtsFixScriptName, [&] { return writeDtsFixScript(files, home, place, plan); });
         }
         ui.setProgress(progressBar, 50);
         if (settings.isOff(Option::notranscode)) {
-            writeEac3toScript(context.files, home, ScriptPlace::programFolder, plan, currentScriptContext(context));
             ui.setStatus("encodage en cours");
-            runScript(context, home, eac3toScriptName);
+            chain.step(eac3toScriptName, [&] { return writeEac3toScript(files, home, place, plan, scripts); });
         }
         ui.setProgress(progressBar, 70);
-        writeRemuxScript(context.files, home, ScriptPlace::programFolder, plan, currentScriptContext(context), RemuxForm::extraction);
+        ui.setStatus("Remuxage en cours");
+        chain.step(remuxScriptName, [&] {
+            return writeRemuxScript(files, home, place, plan, currentScriptContext(context), RemuxForm::extraction);
+        });
     } else {
-        writeRemuxScript(context.files, home, ScriptPlace::programFolder, plan, currentScriptContext(context), RemuxForm::direct);
+        ui.setStatus("Remuxage en cours");
+        chain.step(remuxScriptName, [&] {
+            return writeRemuxScript(files, home, place, plan, currentScriptContext(context), RemuxForm::direct);
+        });
     }
-    ui.setStatus("Remuxage en cours");
-    runScript(context, home, remuxScriptName);
+    // The remux's own status when it ran; a failure before it reads as one.
+    const int remuxStatus = chain.written().back() == remuxScriptName ? chain.lastStatus() : -1;
 
-    if (settings.isOn(Option::createlog)) writeLog(context, plan, home, state.sourceFolder);
+    if (settings.isOn(Option::createlog)) writeLog(context, plan, home, state.sourceFolder, remuxStatus);
     if (settings.isOn(Option::openlog)) context.desktop.open(home + "log.txt");
     if (settings.isOn(Option::deletebat)) {
-        // extract.bat goes into the log when present, but this program never
-        // writes it, so it is not the program's to delete.
-        for (std::string_view name : {eac3toScriptName, extractScriptName, remuxScriptName,
-                                      std::string_view("mediainfo.txt")})
-            context.files.removeFile(home + std::string(name));
+        // Only the scripts this run wrote, and the report it asked for.
+        for (const std::string& name : chain.written())
+            if (name != dtsFixScriptName) files.removeFile(home + name);
+        files.removeFile(home + "mediainfo.txt");
     }
 
     ui.setProgress(progressBar, 100);
     ui.setStatus("Remuxage terminé, choisir un autre fichier pour une autre opération"_cp);
     if (settings.isOn(Option::soundenable)) context.desktop.playSound();
 
-    bool success = outputPresent(context.files, plan.remuxOutput, plan.sourcePath);
-    ui.messageBox(informationTitle, success ? "Le traitement s'est bien passé"_cp
-                                       : "Il y'a eu un problème lors du traitement"_cp);
+    bool success = chain.ok() && outputPresent(files, plan.remuxOutput, plan.sourcePath);
+    ui.messageBox(informationTitle, success ? processingSucceeded : processingFailed);
 
-    if (settings.isOn(Option::deletetemp)) {
-        bool withSubtitle = ui.selected(subtitleCombo) >= 0 && settings.isOff(Option::muxsrt);
-        for (std::size_t i = 0; i < temporaries.size(); ++i) {
-            bool isSubtitle = i + 1 == temporaries.size();
-            if (!there[i] && (!isSubtitle || withSubtitle)) removeTemporary(context.files, temporaries[i]);
-        }
-    }
+    // Every temporary is this run's own: none was there before it started.
+    if (settings.isOn(Option::deletetemp))
+        for (const std::string& path : made.temporaries) removeTemporary(files, path);
 
     clearCurrentFile(context);
-    context.desktop.open(settings.isOff(Option::remuxdest) ? state.sourceFolder : settings.getOption(Option::cheminremux));
+    context.desktop.open(settings.isOff(Option::remuxdest) ? state.sourceFolder
+                                                           : settings.getOption(Option::cheminremux));
 }
 
 }  // namespace kx

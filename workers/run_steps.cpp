@@ -1,14 +1,23 @@
 // Steps shared by the three processing workers.
 #include "workers/run_steps.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "base/text.h"
-#include "platform/files.h"
 #include "ui/ui.h"
 
 namespace kx {
+
+std::string fileInTheWay(const std::string& path) {
+    return std::string("Un fichier que le traitement doit créer existe déjà : "_cp) + path +
+           std::string("\r\nDéplacez-le ou renommez-le, puis recommencez : traitement annulé"_cp);
+}
+
+std::string notWritten(const std::string& path) {
+    return std::string("Impossible d'écrire "_cp) + path + std::string(" : traitement annulé"_cp);
+}
 
 void waitForAnalysis(AppContext& context) {
     while (context.analysisRunning && context.analysisRunning())
@@ -66,10 +75,67 @@ void applyDtsFixRule(AppContext& context, const RunPlan& plan) {
     }
 }
 
-bool takesExtractionPath(Settings& settings) { return settings.isOff(Option::notranscode) || settings.isOn(Option::dtsfix); }
+std::optional<std::string> firstPresent(FileSystem& files, const std::vector<std::string>& paths) {
+    for (const std::string& path : paths)
+        if (!path.empty() && existsAnyCase(files, path)) return path;
+    return std::nullopt;
+}
+
+bool clearOldResult(FileSystem& files, const std::string& result) {
+    if (result.empty()) return false;
+    std::int64_t size = files.fileSize(result);
+    if (size == -1) return true;
+    return size >= 0 && files.removeFile(result) && !files.exists(result);
+}
+
+std::optional<std::string> filesInTheWay(FileSystem& files, const RunFiles& run) {
+    std::vector<std::string> made = run.temporaries;
+    made.insert(made.end(), run.purgeNames.begin(), run.purgeNames.end());
+    if (!run.keptSubtitle.empty()) made.push_back(run.keptSubtitle);
+    if (auto present = firstPresent(files, made)) return fileInTheWay(*present);
+    if (!clearOldResult(files, run.result)) return fileInTheWay(run.result);
+    return std::nullopt;
+}
+
+namespace {
+
+bool sameSource(FileSystem& files, const std::string& a, const std::string& b) {
+    return equalsNoCase(a, b) || files.sameFile(a, b);
+}
+
+}  // namespace
+
+SourceClaim::SourceClaim(AppContext& context, std::string source) : context_(context), source_(std::move(source)) {
+    held_ = context_.state.with([this](AppState& s) {
+        for (const std::string& busy : s.sourcesInWork)
+            if (sameSource(context_.files, busy, source_)) return false;
+        s.sourcesInWork.push_back(source_);
+        return true;
+    });
+}
+
+SourceClaim::~SourceClaim() {
+    if (!held_) return;
+    context_.state.with([this](AppState& s) {
+        auto at = std::find(s.sourcesInWork.begin(), s.sourcesInWork.end(), source_);
+        if (at != s.sourcesInWork.end()) s.sourcesInWork.erase(at);
+    });
+}
+
+bool sourceInWork(AppContext& context, const std::string& source) {
+    return context.state.with([&](AppState& s) {
+        for (const std::string& busy : s.sourcesInWork)
+            if (sameSource(context.files, busy, source)) return true;
+        return false;
+    });
+}
 
 StartResult runScript(AppContext& context, const std::string& folder, std::string_view name) {
     return context.launcher.run(name, "", folder, runWait);
+}
+
+bool endedWell(const StartResult& result) {
+    return result.state == StartResult::State::started && (result.exitCode == 0 || result.exitCode == 1);
 }
 
 void saveSettings(AppContext& context) {
@@ -88,7 +154,7 @@ void removeTemporary(FileSystem& files, const std::string& path) {
     std::string name = filePart(path), found;
     for (const std::string& entry : *names) {
         if (!equalsNoCase(entry, name)) continue;
-        if (!found.empty()) return;  // several: none is surely ours
+        if (!found.empty()) return;  // several: none is surely the one made
         found = entry;
     }
     if (!found.empty()) files.removeFile(folderPart(path) + found);
@@ -115,7 +181,7 @@ std::string expectedOutput(const std::string& sourcePath, const std::string& rem
 }
 
 bool outputPresent(FileSystem& files, const std::string& output, const std::string& sourcePath) {
-    return !output.empty() && files.exists(output) && !files.sameFile(output, sourcePath);
+    return !output.empty() && files.fileSize(output) >= 0 && !files.sameFile(output, sourcePath);
 }
 
 void clearCurrentFile(AppContext& context) {

@@ -1,18 +1,29 @@
 // Steps shared by the immediate run, the addition of a job and the queue
 // run: reading the current choices, the checks made before anything is
-// written, the clean-up rules and the verdict.
+// written (the source, a file in the way, a source already in work), the
+// clean-up rules and the verdict.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "workers/context.h"
 #include "base/encoding.h"
 #include "model/run_plan.h"
 #include "model/script_text.h"
+#include "workers/context.h"
 
 namespace kx {
 
 inline constexpr std::string_view sourceWouldBeOverwritten = "Le fichier source serait écrasé : traitement annulé"_cp;
+inline constexpr std::string_view sourceAlreadyInWork =
+    "Ce fichier est déjà en cours de traitement : traitement annulé"_cp;
+inline constexpr std::string_view processingSucceeded = "Le traitement s'est bien passé"_cp;
+inline constexpr std::string_view processingFailed = "Il y'a eu un problème lors du traitement"_cp;
+// A file of the name of one the run makes is already there and is not the program's.
+std::string fileInTheWay(const std::string& path);
+// A script or job folder could not be written.
+std::string notWritten(const std::string& path);
 
 // Waits until no analysis runs, so the plan never reads a half-filled table.
 void waitForAnalysis(AppContext& context);
@@ -29,10 +40,42 @@ bool touchesSource(FileSystem& files, const RunPlan& plan, const std::string& sc
 // A DTS repair of a track that is not DTS needs the transcode script:
 // Option::notranscode becomes "0" and is saved.
 void applyDtsFixRule(AppContext& context, const RunPlan& plan);
-bool takesExtractionPath(Settings& settings);
+
+// The first of `paths` for which a file or folder exists, by its exact name
+// or by one that differs only in letter case; nothing when none does.
+std::optional<std::string> firstPresent(FileSystem& files, const std::vector<std::string>& paths);
+
+// Makes room for the result: an earlier result of exactly that name is
+// deleted (never a name that differs in case, never a folder). False when
+// something is still in the way.
+bool clearOldResult(FileSystem& files, const std::string& result);
+
+// Everything checked before a run or job writes anything: none of its
+// temporaries is there and its result can be written. The message to show
+// when something is in the way, nothing when the run may go on.
+std::optional<std::string> filesInTheWay(FileSystem& files, const RunFiles& run);
+
+// Marks a source as being processed for the object's lifetime; `held()` is
+// false (and nothing is marked) when another run already processes it.
+class SourceClaim {
+public:
+    SourceClaim(AppContext& context, std::string source);
+    ~SourceClaim();
+    SourceClaim(const SourceClaim&) = delete;
+    SourceClaim& operator=(const SourceClaim&) = delete;
+    bool held() const { return held_; }
+
+private:
+    AppContext& context_;
+    std::string source_;
+    bool held_ = false;
+};
+bool sourceInWork(AppContext& context, const std::string& source);
 
 // Starts a script of `folder` there, in a console the user sees, and waits for it.
 StartResult runScript(AppContext& context, const std::string& folder, std::string_view name);
+// Whether a tool or script ended well: started, and exit status 0, or 1 for warnings.
+bool endedWell(const StartResult& result);
 // Saves the settings; when the file cannot be written the user is told.
 void saveSettings(AppContext& context);
 
@@ -47,7 +90,7 @@ bool existsAnyCase(FileSystem& files, const std::string& path);
 // is "0", otherwise in `cheminremux`. Empty when that folder is not set.
 std::string expectedOutput(const std::string& sourcePath, const std::string& remuxdest,
                            const std::string& cheminremux);
-// The result is there, and it is not the source itself.
+// The result is a file (not a folder) and not the source itself.
 bool outputPresent(FileSystem& files, const std::string& output, const std::string& sourcePath);
 
 // Empties the window for the next file and forgets the run's choices.

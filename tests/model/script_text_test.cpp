@@ -234,33 +234,33 @@ TEST(ScriptFile, FirstLinesAndNoFinalLineEnd) {
     fs::removeTree(folder);
 }
 
-TEST(PurgeScript, LinesOfAJob) {
+TEST(PurgeScript, NamesExactlyTheFilesTheJobMakes) {
     Scene s;
     s.context.subtitleSelected = true;
     RunPlan p = plan("DTS", "UTF8");
-    const std::string fixedLines =
-        "del \"D:\\F\\a.ac3\"\r\n"
-        "del \"D:\\F\\a_fixed.dts\"\r\n"
-        "del \"D:\\F\\a_fixed.ac3\"\r\n"
-        "del \"D:\\F\\a_log.txt\"\r\n"
-        "del \"D:\\F\\a - log.txt\"\r\n"
-        "del \"D:\\F\\a.h264\"\r\n";
+    // Transcoding: the extracted tracks, the transcoded audio and its log.
+    const std::string transcoded = "del \"D:\\F\\a.ac3\"\r\ndel \"D:\\F\\a - log.txt\"\r\ndel \"D:\\F\\a.h264\"\r\n";
     EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"),
-              fixedLines + "del \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\n");
-
+              transcoded + "del \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\n");
     s.set(Option::deletebat, "1");
     EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"),
-              fixedLines + "del \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\nRD /S /Q \"C:\\K\\job2\"\r\n");
+              transcoded + "del \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\nRD /S /Q \"C:\\K\\job2\"\r\n");
+
+    // Repair as well: the repaired file and the repair log, in the script's order.
+    s.set(Option::deletebat, "0");
+    s.set(Option::dtsfix, "1");
+    EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"),
+              "del \"D:\\F\\a.ac3\"\r\ndel \"D:\\F\\a_fixed.dts\"\r\ndel \"D:\\F\\a_log.txt\"\r\n"
+              "del \"D:\\F\\a - log.txt\"\r\ndel \"D:\\F\\a.h264\"\r\ndel \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\n");
 
     // No lone-dot names; no subtitle line when the job extracts none (an
-    // external file of the same name stays).
-    s.set(Option::deletebat, "0");
+    // external file of the same name stays); nothing at all on the direct path.
+    s.set(Option::dtsfix, "0");
     s.context.subtitleSelected = false;
-    EXPECT_EQ(purgeScriptText(plan(""), s.context, "C:\\K\\job2\\"), fixedLines);
+    EXPECT_EQ(purgeScriptText(plan(""), s.context, "C:\\K\\job2\\"), transcoded);
     s.context.subtitleSelected = true;
     s.context.srtPath = "D:\\F\\a.srt";
-    EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"), fixedLines + "del \"D:\\F\\a.DTS\"\r\n");
-    s.context.srtPath.clear();
-    EXPECT_EQ(purgeScriptText(plan("DTS", "PGS"), s.context, "C:\\K\\job2\\"),
-              fixedLines + "del \"D:\\F\\a.DTS\"\r\n");
+    EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"), transcoded + "del \"D:\\F\\a.DTS\"\r\n");
+    s.set(Option::notranscode, "1");
+    EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"), "");
 }

@@ -236,10 +236,9 @@ TEST_F(Processing, TwoJobsOfDifferentKindsInOneQueueRun) {
     // The purge scripts ran: the first job's temporaries are gone, its subtitle too.
     EXPECT_FALSE(f.exists("films/film.dts"));
     EXPECT_FALSE(f.exists("films/film.srt"));
-    EXPECT_EQ(f.read("job2/mkvpurge.bat"),
-              "del \"" + films + "second.ac3\"\r\ndel \"" + films + "second_fixed.dts\"\r\ndel \"" + films +
-                  "second_fixed.ac3\"\r\ndel \"" + films + "second_log.txt\"\r\ndel \"" + films +
-                  "second - log.txt\"\r\ndel \"" + films + "second.h264\"\r\ndel \"" + films + "second.DTS\"\r\n");
+    // The direct job makes no temporary: its clean-up deletes nothing.
+    EXPECT_TRUE(f.exists("job2/mkvpurge.bat"));
+    EXPECT_EQ(f.read("job2/mkvpurge.bat"), "");
     EXPECT_TRUE(f.read("job1/mkvmerge.bat").starts_with("cd..\r\ncd Applications\r\nmkvmerge.exe -o "));
 }
 
@@ -255,7 +254,8 @@ TEST_F(Processing, RemovedLastJobIsReplacedInItsFolder) {
     EXPECT_TRUE(t.has("37 row 2: d | " + f / "films/d.mkv | DTS | fre | none")) << t.text();
     EXPECT_FALSE(t.has("37 row 3: ")) << t.text();
     EXPECT_NE(f.read("job3/mkvmerge.bat").find(f / "films/d.mkv"), std::string::npos);
-    EXPECT_NE(f.read("job3/mkvpurge.bat").find("d.h264"), std::string::npos);
+    // A direct job makes no temporary: its clean-up only removes its folder.
+    EXPECT_EQ(f.read("job3/mkvpurge.bat"), "RD /S /Q \"" + f / "job3\"\r\n");
 }
 
 TEST_F(Processing, MissingJobFolderTurnsItsRowRed) {
