@@ -46,33 +46,31 @@ std::string accentMessage() {
         "en cas de problême merci de renommer au déplacer ;)"_cp);
 }
 
-std::string checkAndRenameSource(const SourcePathInputs& in,
+std::string checkAndRenameSource(FileSystem& files, const SourcePathInputs& in,
                                  const std::function<void(const std::string& message)>& showMessage) {
     const std::string sourceFolder = folderPart(in.sourcePath);
 
-    std::int64_t size = fs::fileSize(in.sourcePath);
+    std::int64_t size = files.fileSize(in.sourcePath);
     std::int64_t remuxFree = 0;
     if (in.remuxdest == "1")
-        remuxFree = fs::freeSpace(in.chosenRemuxFolder ? *in.chosenRemuxFolder : in.currentFolder);
-    if (lacksDiskSpace(size, in.remuxdest, remuxFree, fs::freeSpace(sourceFolder))) showMessage(diskSpaceMessage());
+        remuxFree = files.freeSpace(in.chosenRemuxFolder ? *in.chosenRemuxFolder : in.currentFolder);
+    if (lacksDiskSpace(size, in.remuxdest, remuxFree, files.freeSpace(sourceFolder)))
+        showMessage(diskSpaceMessage());
 
-    if (hasWarnedAccent(sourceFolder)) showMessage(accentMessage());
+    if (in.renameAccents && hasWarnedAccent(sourceFolder)) showMessage(accentMessage());
 
-    if (in.sourcePath.empty()) return std::string();
+    if (in.sourcePath.empty() || !in.renameAccents) return in.sourcePath;
 
-    // A move refused because its target exists leaves that part as it was, so
-    // the path never names another file than the chosen one. After a failed
-    // folder move the file is not looked for in a folder that is not its own.
+    // Only a move that took place changes the path: a refused or failed one
+    // (the plain name exists, or an accented folder higher up makes the
+    // target unreachable) leaves that part as it was, so the path always
+    // names the chosen file, and nothing is ever moved into another folder.
     std::string folder = stripAccents(sourceFolder);
-    bool folderMoved = true;
-    if (folder != sourceFolder) {
-        fs::MoveResult moved = fs::moveNoReplace(sourceFolder, folder);
-        if (moved == fs::MoveResult::targetExists) folder = sourceFolder;
-        folderMoved = moved != fs::MoveResult::failed;
-    }
+    if (folder != sourceFolder && (files.exists(folder) || files.moveNoReplace(sourceFolder, folder) != fs::MoveResult::moved))
+        folder = sourceFolder;
     std::string name = stripAccents(in.sourceName);
-    if (name != in.sourceName && folderMoved &&
-        fs::moveNoReplace(folder + in.sourceName, folder + name) == fs::MoveResult::targetExists)
+    if (name != in.sourceName &&
+        (files.exists(folder + name) || files.moveNoReplace(folder + in.sourceName, folder + name) != fs::MoveResult::moved))
         name = in.sourceName;
     return folder + name;
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace kx {
 
 // The text with à â ä é è ê ë ï î ô ö û ü ÿ ç (lower case only) replaced by
@@ -33,6 +35,9 @@ struct SourcePathInputs {
     std::optional<std::string> chosenRemuxFolder;
     std::string remuxdest;      // value of "remuxdest = "
     std::string currentFolder;  // the process's current folder
+    // Whether accented names are warned about and renamed: where the tools
+    // take any name (Linux), the user's folders are left alone.
+    bool renameAccents = true;
 };
 
 // The messages of the checks, as shown to the user (cp1252).
@@ -40,11 +45,10 @@ std::string diskSpaceMessage();
 std::string accentMessage();
 
 // Runs the disk-space check, the accent check and the accent renaming, and
-// returns the new source path. `showMessage` is called for each warning. Moves
-// never replace: when the target of a move already exists, the path keeps
-// the old folder (or name) for that move; any other failed move still gives
-// the new name.
-std::string checkAndRenameSource(const SourcePathInputs& in,
+// returns the new source path. `showMessage` is called for each warning.
+// Moves never replace: when a move is refused or fails, the path keeps the
+// old folder (or name) for that move, so it always names the chosen file.
+std::string checkAndRenameSource(FileSystem& files, const SourcePathInputs& in,
                                  const std::function<void(const std::string& message)>& showMessage);
 
 }  // namespace kx

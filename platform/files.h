@@ -45,6 +45,11 @@ bool makeFolder(const std::string& path);
 enum class MoveResult { moved, targetExists, failed };
 MoveResult moveNoReplace(const std::string& from, const std::string& to);
 
+// Whether chosen sources with accented names are renamed to plain letters
+// before the tools see them: true where the command interpreter's code page
+// cannot be trusted with them (Windows), false where every tool takes any name.
+bool renamesAccentedSources();
+
 // Bytes available to the user on the volume holding `folder`; 0 on failure.
 std::int64_t freeSpace(const std::string& folder);
 // The process's current folder, ending in a separator.

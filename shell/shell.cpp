@@ -201,10 +201,15 @@ void Shell::openSource() {
         s.sourcePath = chosen;
         s.sourceFolder = folderPart(chosen);
         s.sourceName = filePart(chosen);
-        return SourcePathInputs{chosen, s.sourceName, s.chosenRemuxFolder, settings_.getOption(Option::remuxdest), here};
+        return SourcePathInputs{chosen,
+                                s.sourceName,
+                                s.chosenRemuxFolder,
+                                settings_.getOption(Option::remuxdest),
+                                here,
+                                fs::renamesAccentedSources()};
     });
-    std::string sourcePath =
-        checkAndRenameSource(checks, [this](const std::string& message) { ui_.messageBox(informationTitle, message); });
+    std::string sourcePath = checkAndRenameSource(
+        services_.files, checks, [this](const std::string& message) { ui_.messageBox(informationTitle, message); });
     std::string homeFolder = state_.with([&](AppState& s) {
         s.sourcePath = sourcePath;
         return s.homeFolder;

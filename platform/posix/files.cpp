@@ -78,6 +78,8 @@ bool removeTreeNative(const std::string& p) {
 
 char separator() { return '/'; }
 
+bool renamesAccentedSources() { return false; }
+
 std::optional<std::string> readFile(const std::string& path) {
     int fd = ::open(native(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;

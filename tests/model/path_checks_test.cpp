@@ -61,12 +61,14 @@ protected:
     std::string run(const std::string& path, std::optional<std::string> remuxFolder = std::nullopt,
                     std::string remuxdest = "0") {
         SourcePathInputs in{path, path.substr(path.rfind('/') + 1), std::move(remuxFolder), std::move(remuxdest),
-                            fs::currentFolder()};
-        return checkAndRenameSource(in, [this](const std::string& m) { messages.push_back(m); });
+                            fs::currentFolder(), renameAccents};
+        return checkAndRenameSource(files, in, [this](const std::string& m) { messages.push_back(m); });
     }
 
     std::string root;
     std::vector<std::string> messages;
+    FileSystem files;
+    bool renameAccents = true;
 };
 
 }  // namespace
@@ -105,11 +107,21 @@ TEST_F(RenameSource, RefusedMovesKeepTheChosenFile) {
     EXPECT_EQ(fs::readFile(at("Films/ete.mkv")), "other");
 }
 
-TEST_F(RenameSource, FailedFolderMoveStillGivesTheNewPath) {
-    // The parent is accented too: its plain name does not exist, the move fails.
+TEST_F(RenameSource, FailedFolderMoveKeepsTheFolderThatExists) {
+    // The parent is accented too: its plain name does not exist, the move
+    // fails; the path keeps the real folder and only the file is renamed.
     makeFile(at("Dossé/Vidéos/été.mkv"_cp), "x");
-    EXPECT_EQ(run(at("Dossé/Vidéos/été.mkv"_cp)), at("Dosse/Videos/ete.mkv"));
-    EXPECT_EQ(fs::readFile(at("Dossé/Vidéos/été.mkv"_cp)), "x");
+    EXPECT_EQ(run(at("Dossé/Vidéos/été.mkv"_cp)), at("Dossé/Vidéos/ete.mkv"_cp));
+    EXPECT_EQ(fs::readFile(at("Dossé/Vidéos/ete.mkv"_cp)), "x");
+    EXPECT_FALSE(fs::exists(at("Dosse"_cp)));
+}
+
+TEST_F(RenameSource, NothingIsRenamedWhereTheToolsTakeAnyName) {
+    renameAccents = false;
+    makeFile(at("Vidéos/été.mkv"_cp), "film");
+    EXPECT_EQ(run(at("Vidéos/été.mkv"_cp)), at("Vidéos/été.mkv"_cp));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(fs::readFile(at("Vidéos/été.mkv"_cp)), "film");
 }
 
 TEST_F(RenameSource, SpaceWarningAndCancelledDialog) {
