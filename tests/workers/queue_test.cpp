@@ -50,7 +50,7 @@ TEST_F(QueueRun, TwoJobsOfDifferentKindsRunInOrderAndTurnGreen) {
     EXPECT_EQ(b.namesIn(job(1)), (Strings{"eac3to.bat", "mkvextract.bat", "mkvmerge.bat", "mkvpurge.bat"}));
     EXPECT_EQ(b.namesIn(job(2)), (Strings{"mkvmerge.bat", "mkvpurge.bat"}));
     EXPECT_TRUE(b.read(job(1) + "mkvmerge.bat").starts_with("cd..\r\ncd Applications\r\nmkvmerge.exe -o "));
-    EXPECT_TRUE(b.launcher.toolNames() == Strings(2, "MediaInfo.exe"));  // adding runs nothing else
+    EXPECT_EQ(b.launcher.toolNames(), Strings(2, "MediaInfo.exe"));  // adding a job runs nothing else
 
     run();
     EXPECT_EQ(b.ui.journal(), (Strings{"status: extraction de film en cours", "status: encodage de film en cours",
@@ -60,8 +60,8 @@ TEST_F(QueueRun, TwoJobsOfDifferentKindsRunInOrderAndTurnGreen) {
     Strings scripts = {job(1) + "mkvextract.bat", job(1) + "eac3to.bat", job(1) + "mkvmerge.bat",
                        job(1) + "mkvpurge.bat",   job(2) + "mkvmerge.bat", job(2) + "mkvpurge.bat"};
     EXPECT_EQ(b.launcher.scripts(), scripts);
+    EXPECT_EQ(b.launcher.calls().size(), scripts.size());
     for (const LaunchCall& call : b.launcher.calls()) {
-        EXPECT_EQ(b.launcher.calls().size(), scripts.size());
         EXPECT_TRUE(call.workingFolder == job(1) || call.workingFolder == job(2)) << call.workingFolder;
         EXPECT_EQ(call.flags, runWait);
     }

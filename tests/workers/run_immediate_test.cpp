@@ -194,6 +194,39 @@ TEST_F(ImmediateRun, UsersFilesWithTemporaryNamesAreLeftAlone) {
     EXPECT_FALSE(wroteByTool(base + ".srt"));
 }
 
+TEST_F(ImmediateRun, ExternalSubtitleIsMuxedAndStaysTheUsers) {
+    // Named like the subtitle the run would extract, and chosen with the
+    // subtitle button: the clean-up must not take it for a temporary.
+    const std::string srt = base + ".srt";
+    b.write(srt, "1\r\n");
+    b.option(Option::muxsrt, "0");
+    const std::string source = openFilm();
+    b.state.with([&](AppState& s) { s.srtPath = srt; });
+    b.ui.insertItem(subtitleCombo, 0, "film.srt");
+    b.ui.select(subtitleCombo, 0);
+    b.runImmediate();
+
+    EXPECT_EQ(arguments(0), (Strings{"tracks", source, "1:" + base + ".h264", "2:" + base + ".dts"}));
+    Strings merge = arguments(2);
+    ASSERT_FALSE(merge.empty());
+    EXPECT_EQ(merge.back(), srt);
+    EXPECT_TRUE(b.ui.saw(success));
+    EXPECT_EQ(b.read(srt), "1\r\n");
+    EXPECT_EQ(b.namesIn(b.films), (Strings{"film.mkv", "film.srt", "film_remux.mkv"}));
+}
+
+TEST_F(ImmediateRun, AForeignExtractBatGoesIntoTheLogAndIsKept) {
+    b.write(b.program + "extract.bat", "echo kept as is\r\n");
+    b.option(Option::notranscode, "1");
+    openFilm();
+    b.runImmediate();
+    const std::string stars(24, '*');
+    EXPECT_NE(b.read(b.program + "log.txt").find(stars + "Log extract.bat" + stars + "\r\n\r\necho kept as is\r\n"),
+              std::string::npos);
+    EXPECT_EQ(b.read(b.program + "extract.bat"), "echo kept as is\r\n");
+    EXPECT_FALSE(b.exists(b.program + "mkvmerge.bat"));
+}
+
 TEST_F(ImmediateRun, TheSourceIsNeverTheResultNorATemporary) {
     b.option(Option::remuxdest, "1");
     b.option(Option::cheminremux, b.films);
