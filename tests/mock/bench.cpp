@@ -1,0 +1,192 @@
+// The in-process test bench: its scratch folder, reports and worker calls.
+#include "mock/bench.h"
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+#include "base/text.h"
+#include "platform/files.h"
+#include "ui/window_desc.h"
+#include "workers/analyse_source.h"
+#include "workers/queue.h"
+#include "workers/run_immediate.h"
+
+namespace kx::test {
+
+namespace stdfs = std::filesystem;
+
+namespace {
+
+// A new folder of its own in the system's temp folder, ending in the separator.
+std::string newScratchFolder() {
+    static std::atomic<int> count{0};
+    std::random_device random;
+    const stdfs::path temp = stdfs::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        stdfs::path folder = temp / ("kx-bench-" + std::to_string(random()) + "-" + std::to_string(++count));
+        std::error_code error;
+        if (stdfs::create_directory(folder, error)) return folder.string() + fs::separator();
+    }
+    throw std::runtime_error("no scratch folder can be made in " + temp.string());
+}
+
+// A report line: the label padded to 33 characters, a colon, a blank, the value.
+std::string field(std::string_view label, std::string_view value) {
+    std::string line(label);
+    line.resize(33, ' ');
+    return line + ": " + std::string(value);
+}
+
+std::string crlfLines(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+}
+
+}  // namespace
+
+std::string deliveredOptions() {
+    return crlfLines({"deletetemp = 1", "deletebat = 1", "createlog = 1", "openlog = 0", "keepdts = 0",
+                      "notranscode = 0", "remuxdest = 0", "cheminremux = ", "muxsrt = 1", "usesonic = 0",
+                      "dtsfix = 0", "soundenable = 1", "checkupdate = 0"});
+}
+
+std::string dtsFilmReport() {
+    return crlfLines({"General", field("Complete name", "/somewhere/film.mkv"), field("Format", "Matroska"), "",
+                      "Video", field("ID", "1"), field("Format", "AVC"), field("Frame rate mode", "Constant"),
+                      field("Frame rate", "25.000 fps"), field("Language", "English"), "",
+                      "Audio #1", field("ID", "2"), field("Format", "DTS"), field("Channel(s)", "6 channels"),
+                      field("Video delay", "1s 500ms"), field("Language", "French"), "",
+                      "Audio #2", field("ID", "3"), field("Format", "AC-3"), field("Channel(s)", "2 channels"),
+                      field("Language", "English"), "",
+                      "Text", field("ID", "4"), field("Format", "UTF-8"), field("Codec ID", "S_TEXT/UTF8"),
+                      field("Title", "Complets"), field("Language", "French"), field("Default", "Yes"), ""});
+}
+
+std::string twoAudioReport() {
+    return crlfLines({"General", field("Complete name", "D:\\F\\a.mkv"), field("Format", "Matroska"), "",
+                      "Video", field("ID", "1"), field("Format", "AVC"), field("Frame rate mode", "Constant"),
+                      field("Frame rate", "23.976 fps"), field("Video delay", "9s 999ms"),
+                      field("Language", "English"), "",
+                      "Audio #1", field("ID", "2"), field("Format", "AC-3"), field("Video delay", "1s 23ms"),
+                      field("Language", "French"), "",
+                      "Audio #2", field("ID", "3"), field("Format", "E-AC-3"), field("Video delay", "-42ms"),
+                      field("Language", "English"), field("Default", "No"), "",
+                      "Text #1", field("ID", "4"), field("Format", "UTF-8"), field("Codec ID", "S_TEXT/UTF8"),
+                      field("Title", "Complets"), field("Language", "French"), "",
+                      "Text #2", field("ID", "5"), field("Format", "PGS"), field("Codec ID", "S_HDMV/PGS"), "",
+                      "Text #3", field("ID", "6"), field("Format", "ASS"), field("Codec ID", "S_TEXT/ASS"),
+                      field("Codec ID/Info", "Advanced Sub Station Alpha"), field("Compression mode", "Lossless"),
+                      field("Language", "English"), ""});
+}
+
+Bench::Bench(const std::string& optionsText)
+    : root(newScratchFolder()),
+      program(root + "program" + fs::separator()),
+      tools(program + "Applications" + fs::separator()),
+      films(root + "films" + fs::separator()),
+      launcher(root),
+      settings(program + "options.txt", files),
+      context{ui, settings, state, launcher, desktop, files, program, "http://klarbrix.test", nullptr} {
+    stdfs::create_directories(stdfs::path(tools));
+    stdfs::create_directories(stdfs::path(films));
+    // The command interpreter finds a tool only where the script names it.
+    for (const char* tool : {"MediaInfo.exe", "mkvextract.exe", "delaycut.exe", "eac3to.exe", "mkvmerge.exe"})
+        write(tools + tool, "");
+    write(program + "options.txt", optionsText);
+    settings.loadOptions();
+    openMainWindow(ui);
+    desktop.setEcho([this](const std::string& line) { ui.note(line); });
+    state.with([this](AppState& s) {
+        s.homeFolder = program;
+        s.toolsFolder = tools;
+    });
+}
+
+Bench::~Bench() {
+    std::error_code ignored;
+    stdfs::remove_all(stdfs::path(root), ignored);
+}
+
+std::string Bench::at(std::string_view relative) const {
+    std::string path = root + std::string(relative);
+    std::replace(path.begin() + std::ptrdiff_t(root.size()), path.end(), '/', fs::separator());
+    return path;
+}
+
+void Bench::write(const std::string& path, std::string_view bytes) const {
+    std::ofstream out(stdfs::path(path), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string Bench::read(const std::string& path) const {
+    std::ifstream in(stdfs::path(path), std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+bool Bench::exists(const std::string& path) const { return stdfs::exists(stdfs::path(path)); }
+
+bool Bench::isFolder(const std::string& path) const { return stdfs::is_directory(stdfs::path(path)); }
+
+std::vector<std::string> Bench::namesIn(const std::string& folder) const {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : stdfs::directory_iterator(stdfs::path(folder), error))
+        names.push_back(entry.path().filename().string() + (entry.is_directory() ? "/" : ""));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void Bench::option(Option key, std::string_view value) {
+    settings.setOption(key, value);
+    if (!settings.saveOptions()) throw std::runtime_error("cannot save the options");
+}
+
+void Bench::open(const std::string& source, const std::string& report) {
+    launcher.setReport(report);
+    state.with([&](AppState& s) {
+        s.trackTable = {};
+        s.sourcePath = source;
+        s.sourceFolder = folderPart(source);
+        s.sourceName = filePart(source);
+        s.mediaInfoArgs = " \"" + source + "\" --LogFile=\"" + s.homeFolder + "mediainfo.txt\"";
+    });
+    ui.clearItems(videoCombo);
+    ui.clearItems(audioCombo);
+    ui.clearItems(subtitleCombo);
+    files.removeFile(program + "mediainfo.txt");
+    ui.setText(fileNameField, filePart(source));
+    kx::analyseSource(context);
+}
+
+std::string Bench::openFilm(const std::string& name, const std::string& report) {
+    std::string source = films + name;
+    if (!exists(source)) write(source, "source");
+    open(source, report);
+    return source;
+}
+
+void Bench::runImmediate() { kx::runImmediate(context); }
+
+void Bench::addJob() {
+    if (queueCount() == 0) ui.clearItems(queueList);
+    state.with([](AppState& s) { ++s.queueCount; });
+    kx::addJob(context);
+}
+
+void Bench::processQueue() { kx::processQueue(context); }
+
+int Bench::queueCount() {
+    return state.with([](AppState& s) { return s.queueCount; });
+}
+
+}  // namespace kx::test

@@ -1,0 +1,64 @@
+// The analysis in-process: MediaInfo started through the fake launcher, its
+// report read back into the track table, the lists and the frame rate.
+#include <gtest/gtest.h>
+
+#include "mock/bench.h"
+
+using namespace kx;
+using namespace kx::test;
+using Strings = std::vector<std::string>;
+
+TEST(AnalysisWorker, ReportFillsTheListsAndSelectsTheFirstItems) {
+    Bench b;
+    const std::string source = b.films + "film 100%.mkv";
+    b.write(source, "x");
+    b.open(source, twoAudioReport());
+
+    EXPECT_EQ(b.ui.items(videoCombo), Strings{"track #1  AVC  "});
+    EXPECT_EQ(b.ui.items(audioCombo), (Strings{"track #2  AC3  French", "track #3  EAC3  und"}));
+    EXPECT_EQ(b.ui.items(subtitleCombo),
+              (Strings{"track #4  UTF8  French", "track #5  PGS  und", "track #6  ASS  Lossless"}));
+    for (int list : {videoCombo, audioCombo, subtitleCombo}) EXPECT_EQ(b.ui.selected(list), 0) << list;
+    EXPECT_EQ(b.ui.text(frameRateField), "23.976");
+    EXPECT_EQ(b.ui.journal(), (Strings{"status: analyse terminée", "sound"}));
+
+    AppState s = b.state.snapshot();
+    EXPECT_EQ(s.frameRate, "23.976");
+    EXPECT_EQ(s.trackTable[1].delaySeconds, "1");
+    EXPECT_EQ(s.trackTable[1].delayMilliseconds, "23");
+    EXPECT_EQ(s.trackTable[2].delayMilliseconds, "-42");
+
+    // MediaInfo: hidden, waited for, in the tools folder, its report in the program's folder.
+    std::vector<LaunchCall> calls = b.launcher.calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].program,
+              "\"" + b.tools + "MediaInfo.exe\" \"" + source + "\" --LogFile=\"" + b.program + "mediainfo.txt\"");
+    EXPECT_EQ(calls[0].parameters, "");
+    EXPECT_EQ(calls[0].workingFolder, b.tools);
+    EXPECT_EQ(calls[0].flags, runWait | runHidden);
+    ASSERT_EQ(b.launcher.toolRuns().size(), 1u);
+    EXPECT_EQ(b.launcher.toolRuns()[0].arguments, (Strings{source, "--LogFile=" + b.program + "mediainfo.txt"}));
+    EXPECT_EQ(b.read(b.program + "mediainfo.txt"), twoAudioReport());
+}
+
+TEST(AnalysisWorker, NoReportOrAFolderInItsPlaceListsNothingAndKeepsTheFrameRate) {
+    Bench b;
+    b.option(Option::soundenable, "0");
+    b.openFilm("a.mkv", twoAudioReport());
+    b.ui.setText(frameRateField, "");  // "Annuler" empties the field
+
+    b.launcher.setBehaviour("MediaInfo.exe", {ToolBehaviour::Output::none, 1});
+    b.openFilm("b.mkv");
+    EXPECT_EQ(b.ui.text(frameRateField), "23.976");
+    for (int list : {videoCombo, audioCombo, subtitleCombo}) {
+        EXPECT_EQ(b.ui.itemCount(list), 0) << list;
+        EXPECT_EQ(b.ui.selected(list), -1) << list;
+    }
+
+    b.launcher.setBehaviour("MediaInfo.exe", {ToolBehaviour::Output::folder, 0});
+    b.openFilm("c.mkv");
+    EXPECT_EQ(b.ui.itemCount(audioCombo), 0);
+    EXPECT_EQ(b.ui.text(frameRateField), "23.976");
+    EXPECT_EQ(b.ui.journal(), Strings(3, "status: analyse terminée"));  // and no sound
+    EXPECT_EQ(b.desktop.sounds(), 0);
+}
