@@ -127,7 +127,6 @@ TEST_F(QueueRun, AJobThatWouldOverwriteItsSourceIsRefused) {
 // row turns green only for a result its own remux made.
 
 TEST_F(QueueRun, ScriptsLeftByAnEarlierJobOfTheSameNumberAreNotRun) {
-    GTEST_SKIP() << "pending: run ownership";
     b.option(Option::deletebat, "0");
     add("film.mkv");  // transcoding: job1 gets mkvextract.bat and eac3to.bat
     run();
@@ -140,7 +139,6 @@ TEST_F(QueueRun, ScriptsLeftByAnEarlierJobOfTheSameNumberAreNotRun) {
 }
 
 TEST_F(QueueRun, RemuxFailingAfterWritingPartOfTheResultTurnsRed) {
-    GTEST_SKIP() << "pending: run ownership";
     b.option(Option::notranscode, "1");
     add("film.mkv");
     b.launcher.setBehaviour("mkvmerge.exe", {ToolBehaviour::Output::partial, 2});
