@@ -46,6 +46,22 @@ void Settings::loadOptions() {
     auto text = files_.readFile(path_);
     std::lock_guard lock(mutex_);
     table_ = text ? parseOptions(*text) : OptionTable{};
+    // Missing settings follow the file's own lines, in the slots left free
+    // after them (then in those of empty lines), so the user's layout stays.
+    std::size_t used = table_.size();
+    while (used > 0 && table_[used - 1].key.empty()) --used;
+    for (Option option : allOptions) {
+        std::string_view key = keyOf(option);
+        bool present = false;
+        for (const optionSlot& slot : table_) present = present || slot.key == key;
+        if (present) continue;
+        for (std::size_t k = 0; k < table_.size(); ++k) {
+            optionSlot& slot = table_[(used + k) % table_.size()];
+            if (!slot.key.empty()) continue;
+            slot = {std::string(key), std::string(deliveredValue(option)), {}};
+            break;
+        }
+    }
 }
 
 std::string settingsNotSaved(const std::string& path) {
@@ -71,9 +87,39 @@ std::string_view keyOf(Option option) {
     return {};
 }
 
+std::string_view deliveredValue(Option option) {
+    switch (option) {
+        case Option::deletetemp:
+        case Option::deletebat:
+        case Option::createlog:
+        case Option::muxsrt:
+        case Option::soundenable: return "1";
+        case Option::cheminremux: return "";
+        default: return "0";
+    }
+}
+
+std::string usableRemuxFolder(std::string_view stored) {
+    for (char c : stored)
+        if (c == '"' || (unsigned char)c < 0x20 || c == 0x7F) return {};
+    bool absolute = startsWith(stored, "/") || startsWith(stored, "\\\\") ||
+                    (stored.size() > 2 && stored[1] == ':' && (stored[2] == '\\' || stored[2] == '/'));
+    if (!absolute) return {};
+    std::string folder(stored);
+    if (!endsWith(folder, "/") && !endsWith(folder, "\\"))
+        folder += stored.find('\\') != std::string_view::npos ? '\\' : '/';
+    return folder;
+}
+
 std::string Settings::getOption(Option option) const {
     std::lock_guard lock(mutex_);
-    return kx::getOption(table_, keyOf(option));
+    std::string value(deliveredValue(option));  // when even a free slot was lacking
+    for (const optionSlot& slot : table_)
+        if (slot.key == keyOf(option)) {
+            value = slot.value;
+            break;
+        }
+    return option == Option::cheminremux ? usableRemuxFolder(value) : value;
 }
 
 void Settings::setOption(Option option, std::string_view value) {

@@ -32,6 +32,13 @@ inline constexpr Option allOptions[] = {
 };
 // The key as stored in options.txt, with its " = " ("dtsfix = ").
 std::string_view keyOf(Option option);
+// The value the program is delivered with, taken when the file lacks the key.
+std::string_view deliveredValue(Option option);
+// The remux folder as runs may use it: an absolute folder ending in its
+// separator (one is added when missing); empty when the stored text is
+// empty, relative, or holds a quote or a control character that a script
+// line could not carry.
+std::string usableRemuxFolder(std::string_view stored);
 using OptionTable = std::array<optionSlot, optionSlotCount>;
 
 // Pure table operations. Lines after the 21st are ignored; every line, an
@@ -50,8 +57,11 @@ std::string settingsNotSaved(const std::string& path);
 class Settings {
 public:
     Settings(std::string path, FileSystem& files) : path_(std::move(path)), files_(files) {}
-    // Reads the file; a missing or unreadable one leaves every slot empty.
+    // Reads the file. Every setting the file lacks (all of them when it is
+    // missing or empty) takes its delivered value and is written with the
+    // others at the next save.
     void loadOptions();
+    // The stored value; Option::cheminremux as usableRemuxFolder gives it.
     std::string getOption(Option option) const;
     void setOption(Option option, std::string_view value);
     // Rewrites the file (a temporary renamed over it); false when it cannot.

@@ -34,12 +34,15 @@ TEST(OptionsWindow, BoxesFollowTheFileAndOkWritesIt) {
                    "menu 0\nshow 2\nshow 46\nshow 43\nshow 59\nshow 53\n"
                    "check 2 0\ncheck 46 1\ncheck 43 1\ncheck 59 1\ncheck 61 1\nclick 4\nshow 2\n");
     std::vector<std::string> expected = {"status: Choisir un fichier", "window: 1 opened", "2 state: 1",
-                                         "46 state: 0", "43 state: 0", "59 state: 0", "53 text: /films/",
+                                         "46 state: 0", "43 state: 1", "59 state: 0", "53 text: /films/",
                                          "window: 1 closed", "2 missing"};
     EXPECT_EQ(t.lines, expected) << t.text();
-    // Keys the file lacks stay missing; the malformed line and the folder are kept.
+    // Keys the file lacks take their delivered values and are written after
+    // the file's own lines; the malformed line and the folder are kept.
     EXPECT_EQ(folder.read("options.txt"),
-              "deletetemp = 0\r\nkeepdts = 1\r\ncreatelog=1\r\ncheminremux = /films/\r\ndtsfix = 1\r\n");
+              "deletetemp = 0\r\nkeepdts = 1\r\ncreatelog=1\r\ncheminremux = /films/\r\ndtsfix = 1\r\n"
+              "deletebat = 1\r\ncreatelog = 1\r\nopenlog = 0\r\nnotranscode = 0\r\nremuxdest = 0\r\nmuxsrt = 1\r\n"
+              "usesonic = 0\r\nsoundenable = 1\r\ncheckupdate = 0\r\n");
 }
 
 TEST(OptionsWindow, RemuxFolderChosenThenCancelled) {
