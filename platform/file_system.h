@@ -29,6 +29,7 @@ public:
     virtual std::optional<std::vector<std::string>> listFolder(const std::string& path) {
         return fs::listFolder(path);
     }
+    virtual std::optional<std::string> findAnyCase(const std::string& path) { return fs::findAnyCase(path); }
     virtual bool removeFile(const std::string& path) { return fs::removeFile(path); }
     virtual bool makeFolder(const std::string& path) { return fs::makeFolder(path); }
     virtual fs::MoveResult moveNoReplace(const std::string& from, const std::string& to) {

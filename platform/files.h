@@ -34,6 +34,11 @@ bool sameFile(const std::string& a, const std::string& b);
 // Names in a folder (without "." and ".."), or nothing when it cannot be listed.
 std::optional<std::vector<std::string>> listFolder(const std::string& path);
 
+// The name to act on as Windows reads names: `path` itself when it exists,
+// otherwise the one entry of its folder whose name matches it without regard
+// to letter case; nothing when there is none or several.
+std::optional<std::string> findAnyCase(const std::string& path);
+
 // Deletes one file (not a folder). With `anyCase`, when the exact name is
 // missing, the one entry of that folder whose name matches it without regard
 // to letter case is deleted instead (none when several match).

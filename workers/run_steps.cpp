@@ -55,16 +55,20 @@ ScriptContext currentScriptContext(AppContext& context) {
 }
 
 bool touchesSource(FileSystem& files, const RunPlan& plan, const std::string& scriptFolder) {
-    const std::string& source = plan.sourcePath;
-    const std::string& base = plan.basePath;
-    const std::string touched[] = {
-        plan.remuxOutput,          base + "_remux.mkv",     plan.videoFile,           plan.audioFile,
-        plan.subFile,              base + ".ac3",           base + ".dts",            base + " - log.txt",
-        base + "_log.txt",         base + "_fixed.ac3",     base + "_fixed.dts",      scriptFolder + "log.txt",
-        scriptFolder + "mkvextract.bat", scriptFolder + "dtsfix.bat", scriptFolder + "eac3to.bat",
-        scriptFolder + "mkvmerge.bat",   scriptFolder + "mkvpurge.bat", scriptFolder + "extract.bat"};
+    // Every file any run of this plan could make, whatever the choices, and
+    // the files the program writes beside its scripts.
+    RunChoices every{true, true, true, true, false};
+    RunFiles made = runFiles(plan, every);
+    std::vector<std::string> touched = made.temporaries;
+    touched.insert(touched.end(), made.purgeNames.begin(), made.purgeNames.end());
+    touched.push_back(made.result);
+    touched.push_back(plan.basePath + ".dts");  // the kept DTS track
+    for (std::string_view name : {"log.txt", "mkvextract.bat", "dtsfix.bat", "eac3to.bat", "mkvmerge.bat",
+                                  "mkvpurge.bat", "extract.bat"})
+        touched.push_back(scriptFolder + std::string(name));
     for (const std::string& path : touched)
-        if (!path.empty() && (equalsNoCase(path, source) || files.sameFile(path, source))) return true;
+        if (!path.empty() && (equalsNoCase(path, plan.sourcePath) || files.sameFile(path, plan.sourcePath)))
+            return true;
     return false;
 }
 
@@ -145,28 +149,16 @@ void saveSettings(AppContext& context) {
 
 void removeTemporary(FileSystem& files, const std::string& path) {
     if (path.empty() || endsWith(path, ".")) return;
-    if (files.exists(path)) {
-        files.removeFile(path);
-        return;
-    }
-    auto names = files.listFolder(folderPart(path));
-    if (!names) return;
-    std::string name = filePart(path), found;
-    for (const std::string& entry : *names) {
-        if (!equalsNoCase(entry, name)) continue;
-        if (!found.empty()) return;  // several: none is surely the one made
-        found = entry;
-    }
-    if (!found.empty()) files.removeFile(folderPart(path) + found);
+    if (auto name = files.findAnyCase(path)) files.removeFile(*name);
 }
 
 bool existsAnyCase(FileSystem& files, const std::string& path) {
     if (files.exists(path)) return true;
+    // Several entries that differ only in case count as present too.
     auto names = files.listFolder(folderPart(path));
     if (!names) return false;
-    std::string name = filePart(path);
     for (const std::string& entry : *names)
-        if (equalsNoCase(entry, name)) return true;
+        if (equalsNoCase(entry, filePart(path))) return true;
     return false;
 }
 

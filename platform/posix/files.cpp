@@ -41,22 +41,12 @@ bool writeWith(const std::string& path, std::string_view data, int flags) {
     return ::close(fd) == 0 && ok;
 }
 
-// The name to act on: the exact one, or with `anyCase` the single entry of
-// the folder that matches it without regard to letter case.
+// The name to act on: the exact one (a dangling link included), or with
+// `anyCase` the one findAnyCase gives.
 std::optional<std::string> resolveName(const std::string& path, bool anyCase) {
     struct stat st;
     if (::lstat(native(path).c_str(), &st) == 0) return path;
-    if (!anyCase) return std::nullopt;
-    std::string folder = folderPart(path), name = filePart(path);
-    auto entries = listFolder(folder.empty() ? "." : folder);
-    if (!entries) return std::nullopt;
-    std::optional<std::string> found;
-    for (const auto& entry : *entries) {
-        if (!equalsNoCase(entry, name)) continue;
-        if (found) return std::nullopt;
-        found = folder + entry;
-    }
-    return found;
+    return anyCase ? findAnyCase(path) : std::nullopt;
 }
 
 bool removeTreeNative(const std::string& p) {

@@ -32,21 +32,8 @@ std::string pathIn(const std::string& folder, const std::string& name) {
     return path;
 }
 
-// Names are read as Windows reads them: the exact name when it exists,
-// otherwise the one entry of its folder that matches without regard to case.
-std::optional<std::string> actualName(const std::string& path) {
-    if (kx::fs::exists(path)) return path;
-    std::string parent = kx::folderPart(path), name = kx::filePart(path);
-    auto entries = kx::fs::listFolder(parent);
-    if (!entries) return std::nullopt;
-    std::optional<std::string> found;
-    for (const auto& entry : *entries) {
-        if (!kx::equalsNoCase(entry, name)) continue;
-        if (found) return std::nullopt;  // several: none is meant more than another
-        found = parent + entry;
-    }
-    return found;
-}
+// Names are read as Windows reads them.
+std::optional<std::string> actualName(const std::string& path) { return kx::fs::findAnyCase(path); }
 
 int changeFolder(const BatchCommand& command, std::string& folder) {
     if (command.names.empty()) {
