@@ -4,6 +4,7 @@
 // each checked by a snapshot of the user's folder before and after.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <thread>
@@ -231,4 +232,40 @@ TEST_F(Ownership, SettingsThatCannotBeSavedAreToldAndTheOldFileStaysWhole) {
     saveSettings(b.context);
     EXPECT_EQ(b.ui.messages(), Strings{toUtf8(settingsNotSaved(b.program + "options.txt"))});
     EXPECT_EQ(b.read(b.program + "options.txt"), before);
+}
+
+TEST_F(Ownership, OddNamesReachTheToolsWhole) {
+    const std::string names[] = {"100% pur.mkv", "a^b&c!d.mkv", "l'ete (2) ; fin.mkv", "%PATH%.mkv",
+                                 std::string(180, 'x') + ".mkv"};
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        Bench bench;
+        bench.write(bench.films + "keep.txt", "the user's");
+        std::string source = bench.openFilm(name);
+        std::string stem = source.substr(0, source.size() - 4);
+        bench.runImmediate();
+        EXPECT_TRUE(bench.ui.saw(success)) << bench.ui.journal().back();
+        Strings merged;
+        for (const ToolRun& run : bench.launcher.toolRuns())
+            if (run.tool == "mkvmerge.exe") merged = run.arguments;
+        ASSERT_GE(merged.size(), 2u);
+        EXPECT_EQ(merged[1], stem + "_remux.mkv");
+        // The result and the kept subtitle beside the untouched files.
+        Strings expected = {"keep.txt", name, filePart(stem) + ".srt", filePart(stem) + "_remux.mkv"};
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(bench.namesIn(bench.films), expected);
+        EXPECT_EQ(bench.read(bench.films + "keep.txt"), "the user's");
+    }
+}
+
+TEST_F(Ownership, ASilentOrFailingToolIsAFailure) {
+    for (auto behaviour : {ToolBehaviour{ToolBehaviour::Output::none, 0}, ToolBehaviour{ToolBehaviour::Output::whole, 2},
+                           ToolBehaviour{ToolBehaviour::Output::folder, 0}}) {
+        Bench bench;
+        bench.launcher.setBehaviour("mkvmerge.exe", behaviour);
+        bench.openFilm();
+        bench.runImmediate();
+        EXPECT_TRUE(bench.ui.saw(failure));
+        EXPECT_FALSE(bench.ui.saw(success));
+    }
 }
