@@ -74,7 +74,7 @@ StartResult runScript(AppContext& context, const std::string& folder, std::strin
 
 void saveSettings(AppContext& context) {
     if (!context.settings.saveOptions())
-        context.ui.messageBox(informationTitle, settingsNotSaved(context.programFolder + "options.txt"));
+        context.ui.messageBox(informationTitle, settingsNotSaved(context.settings.path()));
 }
 
 void removeTemporary(FileSystem& files, const std::string& path) {
