@@ -30,11 +30,16 @@ struct FolderEnvironment {
 std::optional<UserFolders> chooseUserFolders(const std::string& programFolder, bool programFolderWritable,
                                              const FolderEnvironment& environment);
 
-// The system's choice for this user: reads the environment and the folder's
-// rights and, for the user's own folders, makes them, copies the delivered
-// programFolder/options.txt there when the user has none yet, and gives the
-// working folder an "Applications" entry leading to the program's tools (the
-// scripts change into it). Nothing when the folders cannot be made.
+// Makes the user's folders (only the user may enter them), copies the
+// delivered programFolder/options.txt there when the user has no settings
+// yet, and gives the working folder an "Applications" entry leading to the
+// program's tools (the scripts change into it). False when the folders
+// cannot be made.
+bool makeUserFolders(const UserFolders& folders, const std::string& programFolder);
+
+// The system's choice for this user, from the environment and the folder's
+// rights; the user's own folders made ready (makeUserFolders). Nothing when
+// there is no home or the folders cannot be made.
 std::optional<UserFolders> prepareUserFolders(const std::string& programFolder);
 
 }  // namespace kx

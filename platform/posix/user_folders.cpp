@@ -63,18 +63,21 @@ void linkTools(const std::string& workFolder, const std::string& programFolder) 
 
 }  // namespace
 
+bool makeUserFolders(const UserFolders& folders, const std::string& programFolder) {
+    if (!makeFolders(folderPart(folders.settingsFile)) || !makeFolders(folders.workFolder)) return false;
+    // The delivered settings, once: the user's own are never replaced.
+    if (!fs::exists(folders.settingsFile))
+        if (std::optional<std::string> delivered = fs::readFile(programFolder + "options.txt"))
+            fs::writeFile(folders.settingsFile, *delivered);
+    linkTools(folders.workFolder, programFolder);
+    return true;
+}
+
 std::optional<UserFolders> prepareUserFolders(const std::string& programFolder) {
     bool writable = ::access(toUtf8(programFolder).c_str(), W_OK) == 0;
     FolderEnvironment environment{variable("XDG_CONFIG_HOME"), variable("XDG_DATA_HOME"), homeFolder()};
     std::optional<UserFolders> folders = chooseUserFolders(programFolder, writable, environment);
-    if (!folders || !folders->ofTheUser) return folders;
-
-    if (!makeFolders(folderPart(folders->settingsFile)) || !makeFolders(folders->workFolder)) return std::nullopt;
-    // The delivered settings, once: the user's own are never replaced.
-    if (!fs::exists(folders->settingsFile))
-        if (std::optional<std::string> delivered = fs::readFile(programFolder + "options.txt"))
-            fs::writeFile(folders->settingsFile, *delivered);
-    linkTools(folders->workFolder, programFolder);
+    if (folders && folders->ofTheUser && !makeUserFolders(*folders, programFolder)) return std::nullopt;
     return folders;
 }
 
