@@ -26,7 +26,7 @@ ConsoleWindow::ConsoleWindow() : view_(new QPlainTextEdit(this)), decoder_(QStri
     view_->setObjectName(QStringLiteral("consoleText"));
     view_->setReadOnly(true);
     view_->setUndoRedoEnabled(false);
-    view_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     view_->setMaximumBlockCount(lineLimit);
     view_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     QPalette colours = view_->palette();
