@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QStyleOptionButton>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -330,6 +331,10 @@ QtUi::QtUi() : d_(std::make_unique<Impl>()) {
     // The program decides when it ends; Qt must not end its loops by itself.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/klarbrix/icon.png")));
+    // One font throughout: the windows' controls, menus, messages, dialogs and tips.
+    QApplication::setFont(controlFont());
+    QToolTip::setFont(controlFont());
+    d_->tips.tipWindow()->setFont(controlFont());
 }
 
 QtUi::~QtUi() {
