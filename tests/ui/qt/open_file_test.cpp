@@ -1,7 +1,8 @@
 // Files opened the desktop's way, through the real shell: a file named on the
 // command line and files dropped on the main window go the way of "Ouvrir"
 // (checks, analysis), and only while no file is shown. The program's folder
-// is read-only here; the settings and working files are the user's own.
+// is the installed program's here: the settings and working files are the
+// user's own.
 #include <gtest/gtest.h>
 
 #include <QDragEnterEvent>
@@ -9,6 +10,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
@@ -18,6 +20,7 @@
 
 #include "platform/files.h"
 #include "platform/scratch_folder.h"
+#include "platform/user_folders.h"
 #include "shell/shell.h"
 #include "support.h"
 
@@ -115,6 +118,65 @@ TEST(OpenFileFromDesktop, CommandLineAndDropsActAsOuvrirOnlyWhileNoFileIsShown) 
     EXPECT_FALSE(dir.has("program/mediainfo.txt"));
     EXPECT_FALSE(dir.has("program/options.txt"));
     while (shell.busy()) QTest::qWait(10);
+}
+
+// The desktop as a test sees it: what would be opened is noted, nothing plays.
+class NotedDesktop : public Desktop {
+public:
+    bool open(std::string_view target) override {
+        opened.emplace_back(target);
+        return true;
+    }
+    void loadSound(const std::string&) override {}
+    void playSound() override {}
+    std::vector<std::string> opened;
+};
+
+// An installed program: its folder holds only the tools; the scripts are
+// written in the user's working folder and change into the tools from there.
+TEST(OpenFileFromDesktop, AnInstalledProgramRunsFromTheUsersWorkingFolder) {
+    test::ScratchFolder dir;
+    dir.write("program/options.txt", "notranscode = 1\r\ndtsfix = 0\r\nremuxdest = 0\r\ndeletebat = 0\r\n"
+                                     "createlog = 0\r\nopenlog = 0\r\nsoundenable = 0\r\ncheckupdate = 0\r\n");
+    dir.write("program/Applications/report.txt", fixture("two_audio_tracks.txt"));
+    dir.write("program/Applications/MediaInfo.exe",
+              "#!/bin/sh\ncp \"$(dirname \"$0\")/report.txt\" \"${2#--LogFile=}\"\n", true);
+    // mkvmerge -o OUTPUT ...: notes where it ran and makes the output.
+    dir.write("program/Applications/mkvmerge.exe", "#!/bin/sh\npwd > \"$(dirname \"$0\")/ran-in\"\n: > \"$2\"\n", true);
+    dir.write("films/a.mkv", "x");
+    UserFolders folders{dir.file("config/klarbrix/options.txt"), dir.file("data/klarbrix/"), true};
+    ASSERT_TRUE(makeUserFolders(folders, dir.file("program/")));
+
+    QtUi ui;
+    SystemLauncher launcher;
+    NotedDesktop desktop;
+    FileSystem files;
+    Shell shell(ui, {launcher, desktop, files},
+                {dir.file("program/"), "http://127.0.0.1:1", folders.settingsFile, folders.workFolder});
+    QString verdict;
+    ui.openWithFile(QString::fromStdString(dir.file("films/a.mkv")));
+    User user({
+        {[&] { return ui.itemCount(videoCombo) > 0; },
+         [&] { QTest::mouseClick(ui.windowWidget(mainWindow)->findChild<QPushButton*>("startButton"), Qt::LeftButton); }},
+        {[] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; },
+         [&] {
+             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+             verdict = box->text();
+             box->accept();
+         }},
+        {[&] { return !shell.busy(); }, [&] { ui.windowWidget(mainWindow)->close(); }},
+    });
+    EXPECT_EQ(shell.run(), 0);
+
+    EXPECT_FALSE(user.gaveUp()) << "steps done: " << user.done();
+    EXPECT_EQ(verdict, QStringLiteral("Le traitement s'est bien passé"));
+    EXPECT_TRUE(dir.has("films/a_remux.mkv"));
+    EXPECT_TRUE(dir.has("data/klarbrix/mkvmerge.bat"));
+    EXPECT_TRUE(dir.has("data/klarbrix/mediainfo.txt"));
+    // The script changed into the tools through the working folder's link.
+    EXPECT_EQ(dir.read("program/Applications/ran-in"), dir.file("program/Applications") + "\n");
+    for (const char* name : {"options.txt", "mkvmerge.bat", "mediainfo.txt", "log.txt", "update.txt"})
+        EXPECT_EQ(dir.has(std::string("program/") + name), std::string(name) == "options.txt") << name;
 }
 
 }  // namespace
