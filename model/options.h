@@ -69,6 +69,7 @@ public:
     // "1" / "0" tests as the program makes them (an absent key is neither).
     bool isOn(Option option) const { return getOption(option) == "1"; }
     bool isOff(Option option) const { return getOption(option) == "0"; }
+    const std::string& path() const { return path_; }
 
 private:
     std::string path_;

@@ -18,9 +18,10 @@ bool isAbsolute(std::string_view path) {
 
 }  // namespace
 
-StartResult launch(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags) {
+StartResult launch(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags,
+                   std::shared_ptr<const OutputSink> sink) {
     std::string commandLine = buildCommandLine(program, parameters);
-    StartResult result = runCommandLine(commandLine, workingFolder, flags & (runWait | runHidden));
+    StartResult result = runCommandLine(commandLine, workingFolder, flags & (runWait | runHidden), std::move(sink));
     if (result.state == StartResult::State::started) return result;
 
     // The start failed: the file's own handler, when there is such a file.
@@ -40,9 +41,12 @@ int runProgram(std::string_view program, std::string_view parameters, std::strin
     return launch(program, parameters, workingFolder, flags).state == StartResult::State::started ? 1 : 0;
 }
 
+SystemLauncher::SystemLauncher(OutputSink sink)
+    : sink_(sink ? std::make_shared<const OutputSink>(std::move(sink)) : nullptr) {}
+
 StartResult SystemLauncher::run(std::string_view program, std::string_view parameters, std::string_view workingFolder,
                                 int flags) {
-    return launch(program, parameters, workingFolder, flags);
+    return launch(program, parameters, workingFolder, flags, sink_);
 }
 
 bool SystemDesktop::open(std::string_view target) { return shellOpen(std::string(target)); }

@@ -37,8 +37,15 @@ public:
 
 class SystemLauncher : public Launcher {
 public:
+    SystemLauncher() = default;
+    // The output of the programs it starts with their console shown goes to
+    // `sink` (see OutputSink) instead of this program's standard error.
+    explicit SystemLauncher(OutputSink sink);
     StartResult run(std::string_view program, std::string_view parameters, std::string_view workingFolder,
                     int flags) override;
+
+private:
+    std::shared_ptr<const OutputSink> sink_;
 };
 
 class SystemDesktop : public Desktop {

@@ -3,6 +3,8 @@
 // called from several threads at once.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string_view>
 
 namespace kx {
@@ -13,7 +15,13 @@ enum : int {
     runInheritOutput = 4,  // keep this program's stdin, stdout and stderr (the script runner)
 };
 // Without runHidden or runInheritOutput, the started program reads the null
-// device and writes both its outputs to this program's standard error.
+// device and writes both its outputs to the output sink when one is given,
+// otherwise to this program's standard error.
+
+// Takes what a started program prints, in pieces as they come (its standard
+// output and error together, native text). Called on a reading thread of the
+// launcher's own: it must return quickly and never wait for the program.
+using OutputSink = std::function<void(std::string_view output)>;
 
 struct StartResult {
     enum class State { started, notFound, notStartable };
@@ -26,14 +34,20 @@ struct StartResult {
 // program: a name with a folder part is taken as is, relative to the working
 // folder; a bare name is looked for in the working folder, then on PATH. A
 // name ending in .bat or .cmd is run by the script runner klarbrix-cmd from
-// the running program's folder. No shell is involved.
-StartResult runCommandLine(std::string_view commandLine, std::string_view workingFolder, int flags);
+// the running program's folder. No shell is involved. With `sink`, a started
+// program's output (neither hidden nor inherited) is read from a pipe and
+// handed to it; a waited start returns once the program has ended and its
+// output has been handed over (or, if something it left behind keeps the
+// pipe open, soon after).
+StartResult runCommandLine(std::string_view commandLine, std::string_view workingFolder, int flags,
+                           std::shared_ptr<const OutputSink> sink = nullptr);
 
 // The launcher: builds the command line from `program` and `parameters`
 // (buildCommandLine) and starts it with runCommandLine. When that fails and
 // the named file exists, hands it to the desktop's default handler instead
 // (not waited for, `started` with exit code 0).
-StartResult launch(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags);
+StartResult launch(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags,
+                   std::shared_ptr<const OutputSink> sink = nullptr);
 // As launch: 1 when something was started, 0 otherwise.
 int runProgram(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags);
 

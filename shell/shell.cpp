@@ -44,11 +44,21 @@ bool scriptSafe(std::string_view path) {
 
 }  // namespace
 
+namespace {
+
+ShellConfig withDefaults(ShellConfig config) {
+    if (config.settingsFile.empty()) config.settingsFile = config.programFolder + "options.txt";
+    if (config.workFolder.empty()) config.workFolder = config.programFolder;
+    return config;
+}
+
+}  // namespace
+
 Shell::Shell(Ui& ui, Services services, ShellConfig config)
     : ui_(ui),
       services_(services),
-      config_(std::move(config)),
-      settings_(config_.programFolder + "options.txt", services_.files),
+      config_(withDefaults(std::move(config))),
+      settings_(config_.settingsFile, services_.files),
       context_{ui_, settings_, state_, services_.launcher, services_.desktop, services_.files,
                config_.programFolder, config_.site,
                [this] { return analysisWorker_.running(); }} {}
@@ -83,7 +93,7 @@ bool Shell::startUp() {
         return false;
     }
     if (settings_.getOption(Option::checkupdate) == "1" &&
-        newerVersionPublished(config_.site, config_.programFolder, programVersion))
+        newerVersionPublished(config_.site, config_.workFolder, programVersion))
         ui_.addMenuTitle(mainWindow, "Une nouvelle version est en ligne !");
     return true;
 }
@@ -188,12 +198,12 @@ void Shell::openSource() {
         s.trackTable = {};
         s.sourceFolder = here;
         s.toolsFolder = here + "Applications" + fs::separator();
-        if (s.homeFolder.empty()) s.homeFolder = here;
+        if (s.homeFolder.empty()) s.homeFolder = config_.workFolder;
     });
     ui_.clearItems(videoCombo);
     ui_.clearItems(audioCombo);
     ui_.clearItems(subtitleCombo);
-    services_.files.removeFile(here + "mediainfo.txt");
+    services_.files.removeFile(config_.workFolder + "mediainfo.txt");
 
     std::string chosen = acceptPath(ui_.openFileDialog("Choisissez un fichier à charger"_cp, "C:\\*.mkv",
                                                        "mkv (*.mkv)|*.mkv|Tous les fichiers (*.*)|*.*", 1));
@@ -205,7 +215,7 @@ void Shell::openSource() {
                                 s.sourceName,
                                 s.chosenRemuxFolder,
                                 settings_.getOption(Option::remuxdest),
-                                here,
+                                config_.workFolder,
                                 fs::renamesAccentedSources()};
     });
     std::string sourcePath = checkAndRenameSource(
@@ -246,7 +256,7 @@ void Shell::cancelSource() {
     ui_.setText(fileNameField, "");
     ui_.setProgress(progressBar, 0);
     ui_.setStatus("Choisir un fichier");
-    services_.files.removeFile(config_.programFolder + "mediainfo.txt");
+    services_.files.removeFile(config_.workFolder + "mediainfo.txt");
 }
 
 // A result folder must be chosen when the result does not go beside the

@@ -11,8 +11,10 @@
 namespace kx {
 
 struct ShellConfig {
-    std::string programFolder;  // holds options.txt, success.wav and Applications; ends in a separator
+    std::string programFolder;  // holds success.wav and Applications; ends in a separator
     std::string site;           // scheme and host of the project web site
+    std::string settingsFile{};  // options.txt; empty: the one of the program's folder
+    std::string workFolder{};    // where the program writes its files; empty: the program's folder
 };
 
 class Shell {

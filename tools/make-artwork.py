@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 # Draws the program's own artwork into resources/: the 64 x 64 logo (256-colour
-# palette PNG), the window icon and the short end-of-run sound success.wav.
+# palette PNG), the window icon, the desktop icon at the icon theme's usual
+# sizes (icons/klarbrix-N.png) and the short end-of-run sound success.wav.
 # Needs only Python's standard library; the outputs are committed.
 # Usage: tools/make-artwork.py [FOLDER]   (default: resources/ beside tools/)
 import math
@@ -10,6 +11,7 @@ import sys
 import zlib
 
 SUPER = 4  # supersampling per axis
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)  # the desktop icon theme's usual sizes
 
 
 def mix(a, b, t):
@@ -151,6 +153,10 @@ def main():
         f.write(palette_png(render(64)))
     with open(os.path.join(out, "icon.png"), "wb") as f:
         f.write(rgba_png(render(32)))
+    os.makedirs(os.path.join(out, "icons"), exist_ok=True)
+    for size in ICON_SIZES:
+        with open(os.path.join(out, "icons", "klarbrix-%d.png" % size), "wb") as f:
+            f.write(rgba_png(render(size)))
     with open(os.path.join(out, "success.wav"), "wb") as f:
         f.write(success_wav())
 

@@ -71,7 +71,7 @@ struct AppContext {
     Launcher& launcher;
     Desktop& desktop;
     FileSystem& files;
-    std::string programFolder;  // the folder the program started in; holds options.txt and Applications
+    std::string programFolder;  // the folder the program started in; holds Applications
     std::string site;           // the project web site: scheme and host, no final slash
     std::function<bool()> analysisRunning;  // whether the analysis worker still runs
 };

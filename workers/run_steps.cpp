@@ -144,7 +144,7 @@ bool endedWell(const StartResult& result) {
 
 void saveSettings(AppContext& context) {
     if (!context.settings.saveOptions())
-        context.ui.messageBox(informationTitle, settingsNotSaved(context.programFolder + "options.txt"));
+        context.ui.messageBox(informationTitle, settingsNotSaved(context.settings.path()));
 }
 
 void removeTemporary(FileSystem& files, const std::string& path) {

@@ -3,8 +3,17 @@
 // klarbrix-cmd, and the desktop's default handler as the last resort.
 #include "platform/process.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 #include "base/text.h"
 #include "base/command_line.h"
@@ -38,9 +47,59 @@ std::optional<std::string> findProgram(const std::string& name, const std::strin
     return posix::findOnPath(name, folder, !batch);  // scripts need no execute permission
 }
 
+// A descriptor above the standard three (they may be closed in a program
+// started from the desktop, and a pipe would then take their numbers).
+int aboveStandard(int fd) {
+    if (fd > 2) return fd;
+    int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    ::close(fd);
+    return moved;
+}
+
+// Hands what arrives on `fd` to the sink until its end, then closes it.
+class OutputReader {
+public:
+    OutputReader(int fd, std::shared_ptr<const OutputSink> sink) : state_(std::make_shared<State>()) {
+        auto read = [fd, sink = std::move(sink), state = state_] {
+            char buffer[4096];
+            for (;;) {
+                ssize_t n = ::read(fd, buffer, sizeof buffer);
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) break;
+                (*sink)(std::string_view(buffer, std::size_t(n)));
+            }
+            ::close(fd);
+            std::lock_guard lock(state->mutex);
+            state->done = true;
+            state->changed.notify_all();
+        };
+        try {
+            std::thread(read).detach();
+        } catch (...) {
+            // No thread to spare: the output is lost, the program still runs.
+            ::close(fd);
+            state_->done = true;
+        }
+    }
+    // Waits until everything has been read, or for `limit` when the pipe stays open.
+    void settle(std::chrono::milliseconds limit) {
+        std::unique_lock lock(state_->mutex);
+        state_->changed.wait_for(lock, limit, [this] { return state_->done; });
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool done = false;
+    };
+    std::shared_ptr<State> state_;
+};
+
 }  // namespace
 
-StartResult runCommandLine(std::string_view commandLine, std::string_view workingFolder, int flags) {
+StartResult runCommandLine(std::string_view commandLine, std::string_view workingFolder, int flags,
+                           std::shared_ptr<const OutputSink> sink) {
     StartResult result;
     std::vector<std::string> args = splitCommandLine(commandLine);
     if (args.empty()) return result;
@@ -65,14 +124,29 @@ StartResult runCommandLine(std::string_view commandLine, std::string_view workin
     posix::Output output = (flags & runHidden)          ? posix::Output::nullDevice
                            : (flags & runInheritOutput) ? posix::Output::inherit
                                                         : posix::Output::toStandardError;
-    int pid = posix::spawn(path, argv, folder, output, false);
+    int pipeEnds[2] = {-1, -1};
+    if (output == posix::Output::toStandardError && sink && *sink && ::pipe2(pipeEnds, O_CLOEXEC) == 0) {
+        pipeEnds[0] = aboveStandard(pipeEnds[0]);
+        pipeEnds[1] = aboveStandard(pipeEnds[1]);
+        if (pipeEnds[0] >= 0 && pipeEnds[1] >= 0) output = posix::Output::toDescriptor;
+    }
+    int pid = posix::spawn(path, argv, folder, output, false, pipeEnds[1]);
+    if (pipeEnds[1] >= 0) ::close(pipeEnds[1]);
+    std::optional<OutputReader> reader;
+    if (pid > 0 && output == posix::Output::toDescriptor) reader.emplace(pipeEnds[0], sink);
+    else if (pipeEnds[0] >= 0) ::close(pipeEnds[0]);
     if (pid <= 0) {
         result.state = StartResult::State::notStartable;
         return result;
     }
     result.state = StartResult::State::started;
-    if (flags & runWait) result.exitCode = posix::waitForExit(pid);
-    else posix::reapWhenDone(pid);
+    if (flags & runWait) {
+        result.exitCode = posix::waitForExit(pid);
+        // The last lines first, before whatever the caller starts next.
+        if (reader) reader->settle(std::chrono::seconds(2));
+    } else {
+        posix::reapWhenDone(pid);
+    }
     return result;
 }
 

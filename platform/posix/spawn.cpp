@@ -41,7 +41,7 @@ std::optional<std::string> findOnPath(const std::string& name, const std::string
 }
 
 int spawn(const std::string& path, const std::vector<std::string>& argv, const std::string& folder, Output output,
-          bool newSession) {
+          bool newSession, int descriptor) {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
     if (::posix_spawn_file_actions_init(&actions) != 0) return -ENOMEM;
@@ -62,6 +62,9 @@ int spawn(const std::string& path, const std::vector<std::string>& argv, const s
         step(::posix_spawn_file_actions_adddup2(&actions, 1, 2));
     } else if (output == Output::toStandardError) {
         step(::posix_spawn_file_actions_adddup2(&actions, 2, 1));
+    } else if (output == Output::toDescriptor) {
+        step(::posix_spawn_file_actions_adddup2(&actions, descriptor, 1));
+        step(::posix_spawn_file_actions_adddup2(&actions, 1, 2));
     }
     if (!folder.empty()) step(::posix_spawn_file_actions_addchdir_np(&actions, folder.c_str()));
     // Descriptors other threads opened without close-on-exec stay here.

@@ -8,7 +8,10 @@
 
 namespace kx::posix {
 
-enum class Output { nullDevice, toStandardError, inherit };
+// nullDevice: no input, output thrown away; toStandardError: no input, both
+// outputs to this program's standard error; toDescriptor: no input, both
+// outputs to the given descriptor; inherit: the three standard descriptors kept.
+enum class Output { nullDevice, toStandardError, toDescriptor, inherit };
 
 // `path` as seen from `folder` (unchanged when absolute or `folder` is empty).
 std::string inFolder(const std::string& folder, const std::string& path);
@@ -20,9 +23,10 @@ std::optional<std::string> findOnPath(const std::string& name, const std::string
 // Starts `path` with `argv` in `folder` (empty: this process's folder), with no
 // inherited descriptor beyond the three standard ones and default signal
 // handling; `newSession` detaches it from this program's terminal.
+// `descriptor` is the one of Output::toDescriptor.
 // The process id, or minus the error number when it could not be started.
 int spawn(const std::string& path, const std::vector<std::string>& argv, const std::string& folder, Output output,
-          bool newSession);
+          bool newSession, int descriptor = -1);
 
 // Waits for the end of a started process (EINTR safe): its exit status, or
 // 128 + the signal that ended it.

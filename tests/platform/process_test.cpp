@@ -2,11 +2,14 @@
 // they receive, waiting, output wiring, descriptors, the script runner and
 // the fallback to the desktop's handler.
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <mutex>
 #include <thread>
 
 #include "platform/process.h"
@@ -70,6 +73,62 @@ TEST(RunProgram, OutputIsHiddenOrSentToStandardError) {
     std::string err = target("/proc/self/fd/2");
     runProgram("fds.exe", "shown", dir.path, runWait);
     EXPECT_EQ(dir.read("shown"), "/dev/null\n" + err + "\n" + err + "\n");
+}
+
+// What a sink receives, gathered from the reading threads.
+class Gathered {
+public:
+    std::shared_ptr<const OutputSink> sink() {
+        return std::make_shared<const OutputSink>([this](std::string_view piece) {
+            std::lock_guard lock(mutex_);
+            text_.append(piece);
+        });
+    }
+    std::string text() {
+        std::lock_guard lock(mutex_);
+        return text_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::string text_;
+};
+
+TEST(RunProgram, OutputGoesToTheSinkWhenOneIsGiven) {
+    ScratchFolder dir;
+    dir.write("talk.exe", "#!/bin/sh\nreadlink /proc/$$/fd/0 > fd0\necho out\necho err >&2\nprintf 'a\\rb'\n", true);
+    Gathered shown;
+    EXPECT_EQ(launch("talk.exe", "", dir.path, runWait, shown.sink()).state, StartResult::State::started);
+    EXPECT_EQ(shown.text(), "out\nerr\na\rb");  // all of it, in order, once the waited program has ended
+    EXPECT_EQ(dir.read("fd0"), "/dev/null\n");
+
+    Gathered hidden;
+    launch("talk.exe", "", dir.path, runWait | runHidden, hidden.sink());
+    EXPECT_EQ(hidden.text(), "");
+}
+
+// A script's commands are shown before they run, then what its tools print.
+TEST(RunProgram, ScriptRunnerShowsEachCommandBeforeItsOutput) {
+    ScratchFolder dir;
+    dir.write("Applications/tool.exe", "#!/bin/sh\necho \"tool got $1\"\n", true);
+    dir.write("run.bat", "cd Applications\r\n\r\ntool.exe \"\xE9t\xE9\"\r\n");
+    Gathered shown;
+    launch("run.bat", "", dir.path, runWait, shown.sink());
+    EXPECT_EQ(shown.text(), "\n" + dir.path + ">cd Applications\n\n" + dir.file("Applications") +
+                                ">tool.exe \"\xC3\xA9t\xC3\xA9\"\ntool got \xC3\xA9t\xC3\xA9\n");
+}
+
+// Something the program leaves running may keep the output open: the
+// waited start still returns once the program itself has ended.
+TEST(RunProgram, OutputKeptOpenByALeftoverDoesNotHoldTheCallerUp) {
+    ScratchFolder dir;
+    dir.write("leave.exe", "#!/bin/sh\necho first\nsleep 30 &\necho $! > pid\n", true);
+    Gathered shown;
+    StartResult result = launch("leave.exe", "", dir.path, runWait, shown.sink());
+    EXPECT_EQ(result.state, StartResult::State::started);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(shown.text(), "first\n");
+    ::kill(std::stoi(dir.read("pid")), SIGTERM);
 }
 
 TEST(RunProgram, NoDescriptorLeaksIntoTheProgram) {

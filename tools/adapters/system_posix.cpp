@@ -1,8 +1,12 @@
 // POSIX side of the tool adapters: posix_spawnp with pipes, mmap, and the
 // staged outputs. Files the adapters made are listed in "made-files.txt"
-// beside the adapters (device, inode, size, time and path), so a later run
-// may replace them while anything else is left alone.
+// (device, inode, size, time and path), so a later run may replace them
+// while anything else is left alone. The list lies beside the adapters, or,
+// when their folder is not the user's (an installed program), in the user's
+// working folder of the program.
 #include "tools/adapters/system.h"
+
+#include "platform/user_folders.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -22,6 +26,9 @@ extern char** environ;
 
 namespace kx::adapt::sys {
 
+using kx::UserFolders;
+using kx::chooseUserFolders;
+
 namespace {
 
 std::string errorText(int code) {
@@ -33,11 +40,20 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+std::string variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
 std::string ledgerPath() {
     char buffer[4096];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0) return {};
-    return folderOf(std::string(buffer, std::size_t(n))) + "made-files.txt";
+    std::string folder = folderOf(std::string(buffer, std::size_t(n)));
+    bool writable = ::access(folder.c_str(), W_OK) == 0;
+    std::optional<UserFolders> folders =
+        chooseUserFolders(folder, writable, {variable("XDG_CONFIG_HOME"), variable("XDG_DATA_HOME"), variable("HOME")});
+    return folders ? folders->workFolder + "made-files.txt" : std::string();
 }
 
 // One ledger line for a file as it is now: "dev ino size sec nsec\tpath".

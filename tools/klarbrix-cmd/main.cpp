@@ -1,6 +1,7 @@
 // klarbrix-cmd SCRIPT: runs a batch script written by the program, line by
 // line, in the folder it was started in: cd, del, rd and program command
-// lines, each program waited for. Exit status: that of the last command.
+// lines, each program waited for, each line shown after the folder as a
+// prompt before it runs. Exit status: that of the last command.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -87,6 +88,16 @@ int removeFolders(const BatchCommand& command, const std::string& folder) {
     return status;
 }
 
+// Each command is shown before it runs, after an empty line and the folder
+// as a prompt, as the Windows command interpreter shows it.
+void echo(const std::string& folder, std::string_view line) {
+    std::string prompt = folder;
+    if (prompt.size() > 1 && prompt.back() == '/') prompt.pop_back();
+    std::string text = "\n" + prompt + ">" + std::string(line) + "\n";
+    std::fputs(kx::toUtf8(text).c_str(), stdout);
+    std::fflush(stdout);
+}
+
 int runLine(const BatchCommand& command, const std::string& folder) {
     auto result = kx::runCommandLine(command.commandLine, folder, kx::runWait | kx::runInheritOutput);
     auto args = kx::splitCommandLine(command.commandLine);
@@ -122,6 +133,7 @@ int main(int argc, char** argv) {
     int status = 0;
     for (const auto& line : kx::splitLines(*data)) {
         BatchCommand command = kx::parseBatchLine(line);
+        if (command.kind != BatchCommand::Kind::nothing) echo(folder, line);
         switch (command.kind) {
             case BatchCommand::Kind::nothing:
                 break;

@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QStyleOptionButton>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -29,6 +30,7 @@
 #include <mutex>
 #include <optional>
 #include <type_traits>
+#include <utility>
 
 #include "base/encoding.h"
 #include "platform/shell.h"
@@ -57,31 +59,6 @@ Qt::WindowFlags flagsFor(WindowFrame frame) {
 bool hasCloseBox(WindowFrame frame) {
     return frame == WindowFrame::fixedWithMinimise || frame == WindowFrame::closable;
 }
-
-// The windows are drawn for an 8-point dialog font: the desktop's own font,
-// no larger than that.
-constexpr qreal layoutPointSize = 8;
-
-QFont windowFont() {
-    QFont font = QApplication::font();
-    if (font.pointSizeF() > layoutPointSize) font.setPointSizeF(layoutPointSize);
-    return font;
-}
-
-// A caption wider than its control is drawn narrower (down to 62 %), so that
-// it reads whole in the fixed layout instead of being cut.
-void fitCaption(QWidget* w, const QString& text, int room) {
-    QFont font = w->font();
-    int natural = QFontMetrics(font).horizontalAdvance(text);
-    if (natural <= room || natural <= 0 || room <= 0) return;
-    int stretch = std::max(62, 100 * room / natural);
-    for (; stretch >= 62; stretch -= 2) {
-        font.setStretch(stretch);
-        if (QFontMetrics(font).horizontalAdvance(text) <= room) break;
-    }
-    w->setFont(font);
-}
-
 
 }  // namespace
 
@@ -120,20 +97,40 @@ public:
         return dynamic_cast<W*>(it->second.widget.data());
     }
 
-    void push(Event event) {
+    // An event, and for a click queued by openWithFile the open-file
+    // dialog's answer while that click is handled.
+    struct Queued {
+        Event event;
+        std::optional<ChosenPath> answer;
+    };
+
+    void push(Event event, std::optional<ChosenPath> answer = std::nullopt) {
+        if (onEvent) onEvent(event);
         {
             std::lock_guard lock(queueMutex);
-            queue.push_back(event);
+            queue.push_back({event, std::move(answer)});
         }
         queueChanged.notify_all();
+    }
+
+    // The next event; the dialog answer of the event handled before it, if
+    // the program did not ask for it, goes (queueMutex held).
+    Event take() {
+        Queued next = std::move(queue.front());
+        queue.pop_front();
+        dialogAnswer = std::move(next.answer);
+        return next.event;
     }
 
     std::optional<Event> pop() {
         std::lock_guard lock(queueMutex);
         if (queue.empty()) return std::nullopt;
-        Event e = queue.front();
-        queue.pop_front();
-        return e;
+        return take();
+    }
+
+    std::optional<ChosenPath> takeDialogAnswer() {
+        std::lock_guard lock(queueMutex);
+        return std::exchange(dialogAnswer, std::nullopt);
     }
 
     void close(int id) {
@@ -153,7 +150,11 @@ public:
 
     std::mutex queueMutex;
     std::condition_variable queueChanged;
-    std::deque<Event> queue;
+    std::deque<Queued> queue;
+    std::optional<ChosenPath> dialogAnswer;
+
+    std::function<void(const Event&)> onEvent;
+    std::function<void(std::string_view)> onMessage;
 };
 
 bool QtUi::Impl::open(const WindowDesc& desc) {
@@ -162,9 +163,15 @@ bool QtUi::Impl::open(const WindowDesc& desc) {
     top->setObjectName(QStringLiteral("window%1").arg(desc.id));
     top->setWindowFlags(flagsFor(desc.frame));
     top->setWindowTitle(toQt(desc.title));
-    top->setFont(windowFont());
+    top->setFont(controlFont());
     if (hasCloseBox(desc.frame))
         top->onCloseRequest = [this, id = desc.id] { push({Event::close, 0, id}); };
+    if (desc.id == mainWindow) {
+        top->setAcceptDrops(true);
+        top->onFileDropped = [this](const QString& path) {
+            push({Event::control, openButton, mainWindow}, toChosenPath(path));
+        };
+    }
 
     auto* layout = new QVBoxLayout(top);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -236,17 +243,12 @@ QWidget* QtUi::Impl::makeControl(const ControlDesc& c, int window, QWidget* pare
             label->setText(toQt(c.caption));
             label->setAlignment((c.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
             if (c.sunken) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            else fitCaption(label, label->text(), c.width);
             w = label;
             break;
         }
         case ControlKind::button: {
             auto* button = new QPushButton(withoutMnemonics(toQt(c.caption)), parent);
             button->setAutoDefault(false);
-            QStyleOptionButton option;
-            option.initFrom(button);
-            int padding = button->style()->sizeFromContents(QStyle::CT_PushButton, &option, QSize(0, 0), button).width();
-            fitCaption(button, toQt(c.caption), c.width - padding);
             connect(button, &QPushButton::clicked, this, report);
             w = button;
             break;
@@ -329,6 +331,10 @@ QtUi::QtUi() : d_(std::make_unique<Impl>()) {
     // The program decides when it ends; Qt must not end its loops by itself.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/klarbrix/icon.png")));
+    // One font throughout: the windows' controls, menus, messages, dialogs and tips.
+    QApplication::setFont(controlFont());
+    QToolTip::setFont(controlFont());
+    d_->tips.tipWindow()->setFont(controlFont());
 }
 
 QtUi::~QtUi() {
@@ -338,6 +344,18 @@ QtUi::~QtUi() {
 QWidget* QtUi::windowWidget(int window) {
     auto it = d_->windows.find(window);
     return it == d_->windows.end() ? nullptr : it->second.top.data();
+}
+
+void QtUi::openWithFile(const QString& path) {
+    d_->onGui([&] { d_->push({Event::control, openButton, mainWindow}, toChosenPath(path)); });
+}
+
+void QtUi::watchEvents(std::function<void(const Event&)> onEvent) {
+    d_->onGui([&] { d_->onEvent = std::move(onEvent); });
+}
+
+void QtUi::watchMessages(std::function<void(std::string_view text)> onMessage) {
+    d_->onGui([&] { d_->onMessage = std::move(onMessage); });
 }
 
 bool QtUi::openWindow(const WindowDesc& window) {
@@ -531,9 +549,7 @@ Event QtUi::waitEvent() {
         // Another thread waits while the owning thread runs Qt's loop.
         std::unique_lock lock(d_->queueMutex);
         d_->queueChanged.wait(lock, [this] { return !d_->queue.empty(); });
-        Event e = d_->queue.front();
-        d_->queue.pop_front();
-        return e;
+        return d_->take();
     }
     for (;;) {
         if (std::optional<Event> e = d_->pop()) return *e;
@@ -543,6 +559,7 @@ Event QtUi::waitEvent() {
 
 void QtUi::messageBox(std::string_view title, std::string_view text) {
     d_->onGui([&] {
+        if (d_->onMessage) d_->onMessage(text);
         QMessageBox box(QMessageBox::NoIcon, toQt(title), toQt(text), QMessageBox::Ok);
         box.setTextFormat(Qt::PlainText);
         box.setWindowModality(Qt::ApplicationModal);
@@ -552,6 +569,7 @@ void QtUi::messageBox(std::string_view title, std::string_view text) {
 
 ChosenPath QtUi::openFileDialog(std::string_view title, std::string_view initialFile, std::string_view filter,
                                 int firstFilter) {
+    if (std::optional<ChosenPath> answer = d_->takeDialogAnswer()) return *answer;
     return d_->onGui([&] {
         QFileDialog dialog(nullptr, toQt(title));
         dialog.setWindowModality(Qt::ApplicationModal);
@@ -591,8 +609,5 @@ ChosenPath QtUi::chooseFolder(std::string_view title, std::string_view initialFo
         return chosen;
     });
 }
-
-
-
 
 }  // namespace kx

@@ -3,6 +3,7 @@
 // carries out calls from other threads on the thread that owns the windows.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 
 #include "ui/ui.h"
 
+class QString;
 class QWidget;
 
 namespace kx {
@@ -63,6 +65,18 @@ public:
     // The top-level widget of an open window, or null (owning thread only;
     // for tests and screenshots).
     QWidget* windowWidget(int window);
+
+    // Opens `path` the way "Ouvrir" opens a file: a click of openButton is
+    // queued, and while the program handles that click its open-file dialog
+    // answers `path` at once instead of showing itself. The program decides
+    // as for a click (nothing happens while a file is shown). For a file
+    // dropped on the main window or named on the command line.
+    void openWithFile(const QString& path);
+
+    // Called on the windows' thread: with each user action as it is queued,
+    // and with each message's text just before its box is shown.
+    void watchEvents(std::function<void(const Event&)> onEvent);
+    void watchMessages(std::function<void(std::string_view text)> onMessage);
 
 private:
     class Impl;

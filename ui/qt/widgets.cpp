@@ -5,6 +5,9 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
@@ -38,9 +41,39 @@ ChosenPath toChosenPath(const QString& path) {
 
 QString withoutMnemonics(QString text) { return text.replace(QLatin1Char('&'), QLatin1String("&&")); }
 
+QFont controlFont() {
+    QFont font(QString::fromLatin1(controlFontFamily));
+    font.setPixelSize(controlFontPixels);
+    return font;
+}
+
 void TopWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (onCloseRequest) onCloseRequest();
+}
+
+namespace {
+
+// The first local file of a drag, or the empty text.
+QString droppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) return url.toLocalFile();
+    return {};
+}
+
+}  // namespace
+
+void TopWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (onFileDropped && !droppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void TopWindow::dropEvent(QDropEvent* event) {
+    QString path = droppedFile(event->mimeData());
+    if (!onFileDropped || path.isEmpty()) return event->ignore();
+    event->acceptProposedAction();
+    onFileDropped(path);
 }
 
 Hyperlink::Hyperlink(QWidget* parent) : QLabel(parent) {

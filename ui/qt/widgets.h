@@ -28,13 +28,24 @@ ChosenPath toChosenPath(const QString& path);
 // Captions of buttons, tabs and menus show their ampersands as typed.
 QString withoutMnemonics(QString text);
 
-// A window whose close box asks the program instead of closing.
+// The one font of every window and control, narrow enough for every caption
+// to fit its control at the windows' fixed pixel sizes.
+inline constexpr char controlFontFamily[] = "Liberation Sans Narrow";
+inline constexpr int controlFontPixels = 12;
+QFont controlFont();
+
+// A window whose close box asks the program instead of closing. With
+// onFileDropped set (and drops accepted), a local file dropped on it is
+// handed over.
 class TopWindow : public QWidget {
 public:
     std::function<void()> onCloseRequest;
+    std::function<void(const QString& path)> onFileDropped;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 };
 
 // Black text that does not change on hover, with a hand pointer; releasing

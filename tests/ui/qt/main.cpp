@@ -1,6 +1,6 @@
 // The widget tests' entry: a QApplication (offscreen unless a platform is
 // named), then the tests; with "--screenshots FOLDER" it draws the three
-// windows into PNG files instead.
+// windows and the tools' output window into PNG files instead.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "base/encoding.h"
+#include "ui/qt/console.h"
 #include "ui/qt/qt_ui.h"
 #include "ui/window_desc.h"
 
@@ -39,10 +40,12 @@ int screenshots(const QString& folder) {
     ui.setProgress(progressBar, 40);
     ok = save(ui.windowWidget(mainWindow), folder + "/main.png") && ok;
 
-    ui.addColumn(queueList, "Statut", 100);
-    ui.addRow(queueList, {"film.mkv", "OK"});
-    ui.addRow(queueList, {"serie.mkv", "Erreur"});
-    ui.addRow(queueList, {"autre.mkv", ""});
+    ui.addColumn(queueList, "chemin", 300);
+    ui.addColumn(queueList, "codec audio", 70);
+    ui.addColumn(queueList, "sous titres", 70);
+    ui.addRow(queueList, {"film", "/home/moi/films/film.mkv", "DTS", "fre"});
+    ui.addRow(queueList, {"serie", "/home/moi/films/serie.mkv", "AC3", ""});
+    ui.addRow(queueList, {"autre", "/home/moi/films/autre.mkv", "DTS", "eng"});
     ui.setRowColour(queueList, 0, RowColour::green);
     ui.setRowColour(queueList, 1, RowColour::red);
     if (auto* panel = ui.windowWidget(mainWindow)->findChild<QTabWidget*>("mainPanel")) panel->setCurrentIndex(1);
@@ -55,6 +58,19 @@ int screenshots(const QString& folder) {
     ok = save(ui.windowWidget(optionsWindow), folder + "/options.png") && ok;
     ok = openAboutWindow(ui, "http://klarbrix.fr/") && ok;
     ok = save(ui.windowWidget(aboutWindow), folder + "/about.png") && ok;
+
+    ConsoleWindow console;
+    console.expectRun();
+    console.feed("\n/home/moi/.local/share/klarbrix>cd Applications\n\n"
+                 "/home/moi/.local/share/klarbrix/Applications>mkvextract.exe tracks \"/home/moi/films/demo.mkv\" "
+                 "1:\"/home/moi/films/demo.h264\" 2:\"/home/moi/films/demo.dts\"\n"
+                 "Extraction de la piste 1 avec le CodecID 'V_MPEG4/ISO/AVC' vers le fichier "
+                 "'/home/moi/films/demo.h264'. Format du conteneur : flux élémentaire AVC/H.264.\n"
+                 "Extraction de la piste 2 avec le CodecID 'A_DTS' vers le fichier "
+                 "'/home/moi/films/demo.dts'. Format du conteneur : DTS.\n"
+                 "Progression : 10%\rProgression : 47%");
+    QTest::qWait(50);
+    ok = save(&console, folder + "/console.png") && ok;
     return ok ? 0 : 1;
 }
 

@@ -18,40 +18,7 @@ namespace kx {
 namespace {
 
 using test::control;
-
-// Steps carried out one after the other, each when its condition holds.
-class User {
-public:
-    struct Step {
-        std::function<bool()> ready;
-        std::function<void()> act;
-    };
-    explicit User(std::vector<Step> steps) : steps_(std::move(steps)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
-        timer_.start(10);
-    }
-    std::size_t done() const { return next_; }
-    bool gaveUp() const { return gaveUp_; }
-
-private:
-    void tick() {
-        if (next_ >= steps_.size()) return timer_.stop();
-        if (steps_[next_].ready()) {
-            steps_[next_++].act();
-            waited_ = 0;
-        } else if (++waited_ > 2000) {  // stuck: end the program so that the test can report
-            gaveUp_ = true;
-            next_ = steps_.size();
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (w->objectName() == "window0") w->close();
-        }
-    }
-    std::vector<Step> steps_;
-    std::size_t next_ = 0;
-    int waited_ = 0;
-    bool gaveUp_ = false;
-    QTimer timer_;
-};
+using test::User;
 
 void chooseMenuItem(QtUi& ui, int item) {
     ui.windowWidget(mainWindow)->findChild<QMenuBar*>()->actions()[0]->menu()->actions()[item]->trigger();

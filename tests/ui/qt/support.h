@@ -5,9 +5,12 @@
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <string_view>
+#include <vector>
 
 #include "base/encoding.h"
 #include "ui/qt/qt_ui.h"
@@ -51,6 +54,43 @@ inline void unhover(QWidget* control) {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(control, &leave);
 }
+
+// The user, played by a timer on the windows' thread while the program runs
+// its loop: steps carried out one after the other, each when its condition
+// holds. A step that never becomes ready ends the program so that the test
+// can report.
+class User {
+public:
+    struct Step {
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+    explicit User(std::vector<Step> steps) : steps_(std::move(steps)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+        timer_.start(10);
+    }
+    std::size_t done() const { return next_; }
+    bool gaveUp() const { return gaveUp_; }
+
+private:
+    void tick() {
+        if (next_ >= steps_.size()) return timer_.stop();
+        if (steps_[next_].ready()) {
+            steps_[next_++].act();
+            waited_ = 0;
+        } else if (++waited_ > 2000) {
+            gaveUp_ = true;
+            next_ = steps_.size();
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == "window0") w->close();
+        }
+    }
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    int waited_ = 0;
+    bool gaveUp_ = false;
+    QTimer timer_;
+};
 
 // Opens a window of the program as the program does.
 inline bool openByNumber(QtUi& ui, int window) {
