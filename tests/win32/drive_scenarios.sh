@@ -13,7 +13,8 @@ source_dir=$(cd "$here/../.." && pwd)
 win_build=$(cd "${1:?usage: drive_scenarios.sh BUILD-WIN [BUILD-LINUX]}" && pwd)
 linux_build=${2:-}
 [ -n "$linux_build" ] && linux_build=$(cd "$linux_build" && pwd)
-export WINEPREFIX=${WINEPREFIX:-$win_build/wineprefix} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=${WINEPREFIX:-$win_build/wineprefix} WINEDEBUG=-all
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 scenarios=$win_build/scenarios
 rm -rf "$scenarios"
 mkdir -p "$scenarios"
