@@ -77,6 +77,11 @@ EOF
 queue_commands() {  # ROOT PATH-FUNCTION
   local r=$1 p=$2
   cat <<EOF
+menu 0
+folder $($p "$r/Hélène & Cie (1)/sortie 100%/")
+click 52
+check 51 1
+click 4
 file $($p "$r/films & (co) 100%/le film (2) 50%.mkv")
 click 36
 wait
@@ -165,8 +170,9 @@ queue() {  # queue LOCALE
   films=$(winpath "$root/films & (co) 100%/")
   check "queue ($1): both jobs green" grep -qxF -e "37 row 1: second & last | ${films}second & last.mkv | DTS |  | green" "$out"
   check "queue ($1): first job green" grep -qxF -e "37 row 0: le film (2) 50% | ${films}le film (2) 50%.mkv | DTS | fre | green" "$out"
-  check "queue ($1): both results made" \
-    test -e "$root/films & (co) 100%/le film (2) 50%_remux.mkv" -a -e "$root/films & (co) 100%/second & last_remux.mkv"
+  local results="$root/Hélène & Cie (1)/sortie 100%"
+  check "queue ($1): both results made in the accented folder" \
+    test -e "$results/le film (2) 50%.mkv" -a -e "$results/second & last.mkv"
   check "queue ($1): purge scripts ran" test ! -e "$root/films & (co) 100%/le film (2) 50%.dts"
   # RD /S /Q empties the folder it runs in; Windows keeps the folder itself,
   # as the current folder of the interpreter (on Linux it goes too).
