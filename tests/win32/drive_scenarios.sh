@@ -108,15 +108,7 @@ unix_path() { echo "$1"; }
 # A text file with ROOT (in both forms) replaced by <root> and backslashes
 # by slashes, so that both programs' outputs can be compared.
 normalise() {  # normalise FILE ROOT
-  local win
-  win=$(winpath "$2")
-  python3 - "$1" "$2" "$win" <<'EOF'
-import sys
-data = open(sys.argv[1], 'rb').read().decode('utf-8', 'replace').replace('\r\n', '\n')
-for root in (sys.argv[3], sys.argv[2]):
-    data = data.replace(root, '<root>')
-sys.stdout.write(data.replace('\\', '/'))
-EOF
+  ROOT=$2 WIN=$(winpath "$2") perl -pe 's/\r$//; s/\Q$ENV{WIN}\E/<root>/g; s/\Q$ENV{ROOT}\E/<root>/g; s{\\}{/}g' "$1"
 }
 # The same file made by both programs, compared after normalising.
 same() {  # same WHAT WIN-FILE WIN-ROOT LINUX-FILE LINUX-ROOT
