@@ -16,7 +16,9 @@ enum : int {
 };
 // Without runHidden or runInheritOutput, the started program reads the null
 // device and writes both its outputs to the output sink when one is given,
-// otherwise to this program's standard error.
+// otherwise to this program's standard error. On Windows each program gets a
+// console of its own instead, shown unless runHidden (then it has none);
+// runInheritOutput shares this program's console.
 
 // Takes what a started program prints, in pieces as they come (its standard
 // output and error together, native text). Called on a reading thread of the
@@ -33,12 +35,12 @@ struct StartResult {
 // (empty: the process's current folder). The first argument names the
 // program: a name with a folder part is taken as is, relative to the working
 // folder; a bare name is looked for in the working folder, then on PATH. A
-// name ending in .bat or .cmd is run by the script runner klarbrix-cmd from
-// the running program's folder. No shell is involved. With `sink`, a started
-// program's output (neither hidden nor inherited) is read from a pipe and
-// handed to it; a waited start returns once the program has ended and its
-// output has been handed over (or, if something it left behind keeps the
-// pipe open, soon after).
+// name ending in .bat or .cmd is run by the script runner: klarbrix-cmd from
+// the running program's folder, cmd.exe from the system folder on Windows.
+// No shell is involved. With `sink` (POSIX), a started program's output
+// (neither hidden nor inherited) is read from a pipe and handed to it; a
+// waited start returns once the program has ended and its output has been
+// handed over (or, if something it left behind keeps the pipe open, soon after).
 StartResult runCommandLine(std::string_view commandLine, std::string_view workingFolder, int flags,
                            std::shared_ptr<const OutputSink> sink = nullptr);
 

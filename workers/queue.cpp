@@ -42,8 +42,8 @@ struct JobFiles {
 
 JobFiles jobFilesOf(FileSystem& files, const std::string& folder) {
     JobFiles job;
-    auto purge = files.readFile(folder + std::string(purgeScriptName));
-    auto remux = files.readFile(folder + std::string(remuxScriptName));
+    auto purge = files.readScriptFile(folder + std::string(purgeScriptName));
+    auto remux = files.readScriptFile(folder + std::string(remuxScriptName));
     if (!purge || !remux) return job;
     for (const std::string& line : splitLines(*purge)) {
         BatchCommand command = parseBatchLine(line);

@@ -26,9 +26,9 @@ void writeLog(AppContext& context, const RunPlan& plan, const std::string& home,
     sources.extractBat = files.readFile(home + "extract.bat");
     sources.mediaInfo = files.readFile(home + "mediainfo.txt");
     if (toLower(plan.audioFormat) == "dts" && settings.isOff(Option::notranscode))
-        sources.mkvextractBat = files.readFile(home + std::string(extractScriptName));
+        sources.mkvextractBat = files.readScriptFile(home + std::string(extractScriptName));
     sources.transcoderLog = files.readFile(sourceFolder + plan.baseName + " - Log.txt");
-    sources.mkvmergeBat = files.readFile(home + std::string(remuxScriptName));
+    sources.mkvmergeBat = files.readScriptFile(home + std::string(remuxScriptName));
     sources.remuxStatus = remuxStatus;
     files.writeFile(home + "log.txt", runLogText(sources));
 }

@@ -130,12 +130,16 @@ TEST_F(Ownership, OldResultIsDeletedOnlyWhereThisRunWritesIt) {
     b.option(Option::remuxdest, "1");
     b.option(Option::cheminremux, out);
     b.write(base() + "_remux.mkv", "an earlier result beside the source");
-    b.write(b.films + "FILM_REMUX.MKV", "another file");
+    // Where names differ by case only, another file of that kind lies there too.
+    b.write(b.films + "probe", "");
+    const bool caseMatters = !b.exists(b.films + "PROBE");
+    std::filesystem::remove(b.films + "probe");
+    if (caseMatters) b.write(b.films + "FILM_REMUX.MKV", "another file");
     b.openFilm();
     b.runImmediate();
     EXPECT_TRUE(b.ui.saw(success));
     EXPECT_EQ(b.read(base() + "_remux.mkv"), "an earlier result beside the source");
-    EXPECT_EQ(b.read(b.films + "FILM_REMUX.MKV"), "another file");
+    if (caseMatters) EXPECT_EQ(b.read(b.films + "FILM_REMUX.MKV"), "another file");
     EXPECT_TRUE(b.exists(out + "film.mkv"));
 }
 
