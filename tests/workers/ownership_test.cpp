@@ -139,7 +139,9 @@ TEST_F(Ownership, OldResultIsDeletedOnlyWhereThisRunWritesIt) {
     b.runImmediate();
     EXPECT_TRUE(b.ui.saw(success));
     EXPECT_EQ(b.read(base() + "_remux.mkv"), "an earlier result beside the source");
-    if (caseMatters) EXPECT_EQ(b.read(b.films + "FILM_REMUX.MKV"), "another file");
+    if (caseMatters) {
+        EXPECT_EQ(b.read(b.films + "FILM_REMUX.MKV"), "another file");
+    }
     EXPECT_TRUE(b.exists(out + "film.mkv"));
 }
 
