@@ -256,6 +256,7 @@ public:
     static LRESULT CALLBACK pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK callProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK linkProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
+    static LRESULT CALLBACK groupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
 
     DWORD thread = GetCurrentThreadId();
     HWND callWindow = nullptr;
@@ -512,6 +513,9 @@ HWND Win32Ui::Impl::makeControl(const ControlDesc& c, Window& window, HWND paren
             break;
         case ControlKind::hyperlink:
             SetWindowSubclass(hwnd, linkProc, 1, reinterpret_cast<DWORD_PTR>(this));
+            break;
+        case ControlKind::frame:
+            if (!c.sunken) SetWindowSubclass(hwnd, groupProc, 1, reinterpret_cast<DWORD_PTR>(this));
             break;
         case ControlKind::webPage:
             SendMessageW(hwnd, EM_SETEVENTMASK, 0, ENM_LINK);
@@ -821,6 +825,7 @@ LRESULT Win32Ui::Impl::notify(NMHDR* header) {
             auto colour = RowColour(draw->nmcd.lItemlParam);
             if (colour == RowColour::green || colour == RowColour::red) {
                 draw->clrTextBk = colour == RowColour::green ? green : red;
+                draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
                 return CDRF_NEWFONT;
             }
         }
@@ -974,6 +979,20 @@ LRESULT CALLBACK Win32Ui::Impl::linkProc(HWND hwnd, UINT message, WPARAM wParam,
         case WM_NCDESTROY: RemoveWindowSubclass(hwnd, linkProc, 1); break;
         default: break;
     }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// A group box leaves its inside to its parent, which does not draw beneath
+// its children: the box fills it itself (the controls above it are clipped).
+LRESULT CALLBACK Win32Ui::Impl::groupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR data) {
+    if (message == WM_ERASEBKGND) {
+        RECT r;
+        GetClientRect(hwnd, &r);
+        FillRect(reinterpret_cast<HDC>(wParam), &r, reinterpret_cast<Impl*>(data)->pageBrush);
+        return TRUE;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, groupProc, 1);
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 

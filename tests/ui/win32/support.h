@@ -121,6 +121,33 @@ inline HWND waitForTopWindow(const std::wstring& title, const wchar_t* cls = L"#
     return nullptr;
 }
 
+// A tool-tip's title and icon, when this system's tool-tips tell them
+// (wine's do not answer TTM_GETTITLE): false when they cannot be read.
+inline bool tipTitle(HWND tip, std::wstring& title, UINT& icon) {
+    static const bool readable = [] {
+        HWND probe = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        SendMessageW(probe, TTM_SETTITLEW, TTI_INFO, reinterpret_cast<LPARAM>(L"t"));
+        wchar_t text[8] = {};
+        TTGETTITLE got{};
+        got.dwSize = sizeof got;
+        got.pszTitle = text;
+        got.cch = 8;
+        SendMessageW(probe, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(&got));
+        DestroyWindow(probe);
+        return std::wstring(text) == L"t";
+    }();
+    if (!readable) return false;
+    wchar_t text[128] = {};
+    TTGETTITLE got{};
+    got.dwSize = sizeof got;
+    got.pszTitle = text;
+    got.cch = 128;
+    SendMessageW(tip, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(&got));
+    title = text;
+    icon = got.uTitleBitmap;
+    return true;
+}
+
 // The colour of one pixel of a window as drawn on the screen.
 inline COLORREF pixelOf(HWND hwnd, int x, int y) {
     HDC dc = GetDC(hwnd);

