@@ -1,4 +1,4 @@
-// Runtime conversions between cp1252 and UTF-8.
+// Runtime conversions between cp1252 and UTF-8 or UTF-16.
 #include "base/encoding.h"
 
 namespace kx {
@@ -48,6 +48,45 @@ std::optional<std::string> fromUtf8(std::string_view utf8) {
 std::string fromUtf8Lossy(std::string_view utf8) {
     bool ok;
     return convert(utf8, true, ok);
+}
+
+std::u16string toUtf16(std::string_view cp1252) {
+    std::u16string out;
+    out.reserve(cp1252.size());
+    for (unsigned char c : cp1252) out += char16_t(cp1252ToUnicode(c));  // all within the first plane
+    return out;
+}
+
+static std::string convert16(std::u16string_view utf16, bool lossy, bool& ok) {
+    std::string out;
+    out.reserve(utf16.size());
+    ok = true;
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        char16_t u = utf16[i];
+        int c = (u >= 0xD800 && u <= 0xDFFF) ? -1 : unicodeToCp1252(u);
+        if (c < 0) {
+            ok = false;
+            if (!lossy) return {};
+            // A pair of surrogates is one letter.
+            if (u >= 0xD800 && u <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF)
+                ++i;
+            c = '?';
+        }
+        out += char(c);
+    }
+    return out;
+}
+
+std::optional<std::string> fromUtf16(std::u16string_view utf16) {
+    bool ok;
+    std::string out = convert16(utf16, false, ok);
+    if (!ok) return std::nullopt;
+    return out;
+}
+
+std::string fromUtf16Lossy(std::u16string_view utf16) {
+    bool ok;
+    return convert16(utf16, true, ok);
 }
 
 }  // namespace kx

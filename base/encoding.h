@@ -1,4 +1,4 @@
-// Code page 1252 <-> UTF-8. Inside, the program keeps every text as cp1252 bytes;
+// Code page 1252 <-> UTF-8 and UTF-16. Inside, the program keeps every text as cp1252 bytes;
 // these conversions are used only at the edges (file names, process arguments,
 // what the user sees). `"été"_cp` turns a UTF-8 literal into cp1252 at compile time.
 #pragma once
@@ -52,6 +52,12 @@ std::string toUtf8(std::string_view cp1252);
 std::optional<std::string> fromUtf8(std::string_view utf8);
 // As fromUtf8, with '?' for what cannot be carried.
 std::string fromUtf8Lossy(std::string_view utf8);
+
+// The same for UTF-16 (the wide texts of Windows). A lone surrogate counts
+// as a letter cp1252 lacks; the lossy form gives one '?' per letter.
+std::u16string toUtf16(std::string_view cp1252);
+std::optional<std::string> fromUtf16(std::u16string_view utf16);
+std::string fromUtf16Lossy(std::u16string_view utf16);
 
 // A UTF-8 string literal converted to cp1252 while compiling.
 template <std::size_t N>

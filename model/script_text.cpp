@@ -180,7 +180,7 @@ std::string scriptText(ScriptPlace place, const ScriptPieces& pieces) {
 }
 
 bool writeScript(FileSystem& files, const std::string& path, ScriptPlace place, const ScriptPieces& pieces) {
-    return files.writeFile(path, scriptText(place, pieces));
+    return files.writeScriptFile(path, scriptText(place, pieces));
 }
 
 bool writeExtractScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan,
@@ -219,7 +219,7 @@ std::string purgeScriptText(const RunPlan& plan, const ScriptContext& context, s
 }
 
 bool writePurgeScript(FileSystem& files, const std::string& jobFolder, const RunPlan& plan, const ScriptContext& context) {
-    return files.writeFile(jobFolder + std::string(purgeScriptName), purgeScriptText(plan, context, jobFolder));
+    return files.writeScriptFile(jobFolder + std::string(purgeScriptName), purgeScriptText(plan, context, jobFolder));
 }
 
 }  // namespace kx

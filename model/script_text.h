@@ -57,7 +57,8 @@ ScriptPieces remuxPieces(const RunPlan& plan, const ScriptContext& context, Remu
 // The whole file: ["cd.." CR LF] "cd Applications" CR LF, then the pieces.
 std::string scriptText(ScriptPlace place, const ScriptPieces& pieces);
 
-// Creates or truncates `path` with the script text; false when it cannot.
+// Creates or truncates `path` with the script text, in the code page the
+// command interpreter reads (FileSystem::writeScriptFile); false when it cannot.
 bool writeScript(FileSystem& files, const std::string& path, ScriptPlace place, const ScriptPieces& pieces);
 
 // Write the named script into `folder` (ending in a separator).

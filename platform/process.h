@@ -13,7 +13,9 @@ enum : int {
     runInheritOutput = 4,  // keep this program's stdin, stdout and stderr (the script runner)
 };
 // Without runHidden or runInheritOutput, the started program reads the null
-// device and writes both its outputs to this program's standard error.
+// device and writes both its outputs to this program's standard error. On
+// Windows each program gets a console of its own instead, shown unless
+// runHidden (then it has none); runInheritOutput shares this program's console.
 
 struct StartResult {
     enum class State { started, notFound, notStartable };
@@ -25,8 +27,8 @@ struct StartResult {
 // (empty: the process's current folder). The first argument names the
 // program: a name with a folder part is taken as is, relative to the working
 // folder; a bare name is looked for in the working folder, then on PATH. A
-// name ending in .bat or .cmd is run by the script runner klarbrix-cmd from
-// the running program's folder. No shell is involved.
+// name ending in .bat or .cmd is run by the script runner: klarbrix-cmd from
+// the running program's folder, cmd.exe from the system folder on Windows.
 StartResult runCommandLine(std::string_view commandLine, std::string_view workingFolder, int flags);
 
 // The launcher: builds the command line from `program` and `parameters`

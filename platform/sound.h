@@ -19,8 +19,11 @@ public:
 
 private:
     std::mutex mutex_;
-    std::string file_;    // UTF-8 path of the loaded file, empty when none
-    std::string player_;  // full path of the player program, empty when none
+    // What play() needs, empty when nothing is loaded: the UTF-8 path of the
+    // file and the full path of the player program on POSIX; on Windows the
+    // WAV data itself and the player's name.
+    std::string file_;
+    std::string player_;
 };
 
 }  // namespace kx

@@ -154,7 +154,7 @@ void Shell::storeOptions() {
 }
 
 std::string Shell::acceptPath(const ChosenPath& chosen) {
-    if (chosen.carriable && scriptSafe(chosen.path)) return chosen.path;
+    if (chosen.carriable && scriptSafe(chosen.path) && services_.files.scriptCarries(chosen.path)) return chosen.path;
     ui_.messageBox(informationTitle,
                    "Ce chemin contient un caractère non pris en charge, merci de renommer le fichier ou le dossier"_cp);
     return {};

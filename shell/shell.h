@@ -40,8 +40,9 @@ private:
     void processQueue();
     bool fileLoaded();
     bool remuxFolderReady();
-    // A path that the scripts can carry; otherwise the user is told and the
-    // dialog counts as cancelled (the empty path is returned).
+    // A path that the scripts can carry (quoting and the command
+    // interpreter's code page); otherwise the user is told and the dialog
+    // counts as cancelled (the empty path is returned).
     std::string acceptPath(const struct ChosenPath& chosen);
 
     Ui& ui_;

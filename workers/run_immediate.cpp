@@ -23,9 +23,9 @@ void writeLog(AppContext& context, const RunPlan& plan, const std::string& home,
     sources.extractBat = context.files.readFile(home + "extract.bat");
     sources.mediaInfo = context.files.readFile(home + "mediainfo.txt");
     if (toLower(plan.audioFormat) == "dts" && settings.isOff(Option::notranscode))
-        sources.mkvextractBat = context.files.readFile(home + std::string(extractScriptName));
+        sources.mkvextractBat = context.files.readScriptFile(home + std::string(extractScriptName));
     sources.transcoderLog = context.files.readFile(sourceFolder + plan.baseName + " - Log.txt");
-    sources.mkvmergeBat = context.files.readFile(home + std::string(remuxScriptName));
+    sources.mkvmergeBat = context.files.readScriptFile(home + std::string(remuxScriptName));
     context.files.writeFile(home + "log.txt", runLogText(sources));
 }
 

@@ -76,3 +76,14 @@ TEST(Encoding, RoundTripsAndRefusals) {
     EXPECT_FALSE(fromUtf8("\xc0\xaf"));       // overlong
     EXPECT_EQ(fromUtf8Lossy("a日b"), "a?b");
 }
+
+TEST(Encoding, Utf16RoundTripsAndRefusals) {
+    EXPECT_EQ(toUtf16("\xe9t\xe9 \x80\x81"), u"été €\u0081");
+    for (int c = 0; c < 256; ++c) {
+        std::string one(1, char(c));
+        EXPECT_EQ(fromUtf16(toUtf16(one)), one) << c;
+    }
+    EXPECT_FALSE(fromUtf16(u"a\u0141"));                   // Ł: not in cp1252
+    EXPECT_FALSE(fromUtf16(std::u16string(1, u'\xd83d')));  // a lone surrogate
+    EXPECT_EQ(fromUtf16Lossy(u"a\U0001F600b\u65e5"), "a?b?");
+}

@@ -2,6 +2,7 @@
 // accented folders and files on a temporary folder (moves never replace).
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 
 #include "model/path_checks.h"
@@ -44,7 +45,8 @@ namespace {
 class RenameSource : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = "/tmp/klarbrix-paths-" + std::to_string(std::random_device{}()) + "/";
+        root = std::filesystem::temp_directory_path().generic_string() + "/klarbrix-paths-" +
+               std::to_string(std::random_device{}()) + "/";
         ASSERT_TRUE(fs::makeFolder(root));
     }
     void TearDown() override { fs::removeTree(root); }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <filesystem>
 #include <random>
 #include <set>
 
@@ -223,7 +224,8 @@ TEST(ScriptFile, FirstLinesAndNoFinalLineEnd) {
     EXPECT_EQ(scriptText(ScriptPlace::programFolder, pieces), "cd Applications\r\nmkvmerge.exe -o ");
     EXPECT_EQ(scriptText(ScriptPlace::jobFolder, pieces), "cd..\r\ncd Applications\r\nmkvmerge.exe -o ");
 
-    std::string folder = "/tmp/klarbrix-scripts-" + std::to_string(std::random_device{}()) + "/";
+    std::string folder = std::filesystem::temp_directory_path().generic_string() + "/klarbrix-scripts-" +
+                         std::to_string(std::random_device{}()) + "/";
     ASSERT_TRUE(fs::makeFolder(folder));
     Scene s;
     FileSystem files;
