@@ -9,8 +9,9 @@
 
 #include <vector>
 
+#include "base/encoding.h"
 #include "base/text.h"
-#include "ui/win32/wide_text.h"
+#include "platform/win32/wide.h"
 
 namespace kx::win32 {
 
@@ -29,9 +30,9 @@ std::wstring filterText(std::string_view filter) {
     for (std::size_t i = 0; i < parts.size(); i += 2) {
         bool hasPattern = i + 1 < parts.size() && !parts[i + 1].empty();
         if (parts[i].empty() && !hasPattern) continue;
-        out += widen(parts[i]);
+        out += wide(parts[i]);
         out.push_back(L'\0');
-        out += hasPattern ? widen(parts[i + 1]) : std::wstring(L"*.*");
+        out += hasPattern ? wide(parts[i + 1]) : std::wstring(L"*.*");
         out.push_back(L'\0');
     }
     if (!out.empty()) out.push_back(L'\0');
@@ -46,9 +47,13 @@ DialogStart fileDialogStart(std::string_view initialFile) {
     return start;
 }
 
+std::optional<std::string> carried(std::wstring_view text) {
+    return fromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+}
+
 ChosenPath chosenFrom(std::wstring_view path) {
-    if (std::optional<std::string> text = narrow(path)) return {*text, true};
-    return {narrowLossy(path), false};
+    if (std::optional<std::string> text = carried(path)) return {*text, true};
+    return {narrow(path), false};
 }
 
 std::string withTrailingBackslash(std::string folder) {
@@ -58,17 +63,17 @@ std::string withTrailingBackslash(std::string folder) {
 }
 
 void messageBox(HWND owner, std::string_view title, std::string_view text) {
-    MessageBoxW(owner, widen(text).c_str(), widen(title).c_str(), MB_OK | MB_SETFOREGROUND);
+    MessageBoxW(owner, wide(text).c_str(), wide(title).c_str(), MB_OK | MB_SETFOREGROUND);
 }
 
 ChosenPath openFileDialog(HWND owner, std::string_view title, std::string_view initialFile, std::string_view filter,
                           int firstFilter) {
     std::wstring filters = filterText(filter);
-    std::wstring caption = widen(title);
+    std::wstring caption = wide(title);
     DialogStart start = fileDialogStart(initialFile);
-    std::wstring folder = widen(start.folder);
+    std::wstring folder = wide(start.folder);
     std::vector<wchar_t> name(32768, L'\0');
-    std::wstring preselected = widen(start.fileName);
+    std::wstring preselected = wide(start.fileName);
     if (preselected.size() < name.size()) std::copy(preselected.begin(), preselected.end(), name.begin());
 
     OPENFILENAMEW ofn{};
@@ -149,8 +154,8 @@ ChosenPath browseFolder(HWND owner, const std::wstring& title, const std::wstrin
 }  // namespace
 
 ChosenPath chooseFolder(HWND owner, std::string_view title, std::string_view initialFolder) {
-    std::wstring caption = widen(title);
-    std::wstring start = widen(initialFolder);
+    std::wstring caption = wide(title);
+    std::wstring start = wide(initialFolder);
     ChosenPath answer;
     if (!pickFolder(owner, caption, start, answer)) answer = browseFolder(owner, caption, start);
     answer.path = withTrailingBackslash(answer.path);

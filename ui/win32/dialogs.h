@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,8 @@ struct DialogStart {
 };
 DialogStart fileDialogStart(std::string_view initialFile);
 
+// The text as cp1252; nothing when it holds a letter cp1252 lacks.
+std::optional<std::string> carried(std::wstring_view text);
 // A name a dialog returned, as cp1252; not carriable (with '?' for the
 // letters) when cp1252 lacks one of its letters.
 ChosenPath chosenFrom(std::wstring_view path);

@@ -28,12 +28,12 @@
 #include "ui/win32/dialogs.h"
 #include "ui/win32/help_text.h"
 #include "ui/win32/resource_ids.h"
-#include "ui/win32/wide_text.h"
+#include "platform/win32/wide.h"
 
 namespace kx {
 
-using win32::narrowLossy;
-using win32::widen;
+using win32::narrow;
+using win32::wide;
 
 namespace {
 
@@ -86,7 +86,7 @@ bool takesFocus(ControlKind kind) {
 // doubled so that they show as typed.
 std::wstring shownAsTyped(std::string_view text) {
     std::wstring out;
-    for (wchar_t c : widen(text)) {
+    for (wchar_t c : wide(text)) {
         out.push_back(c);
         if (c == L'&') out.push_back(L'&');
     }
@@ -99,7 +99,7 @@ std::string typedFromShown(std::wstring_view shown) {
         out.push_back(shown[i]);
         if (shown[i] == L'&' && i + 1 < shown.size() && shown[i + 1] == L'&') ++i;
     }
-    return narrowLossy(out);
+    return narrow(out);
 }
 
 std::wstring windowText(HWND hwnd) {
@@ -352,7 +352,7 @@ bool Win32Ui::Impl::open(const WindowDesc& desc) {
     RECT frame{0, 0, desc.clientWidth, desc.clientHeight};
     AdjustWindowRectEx(&frame, style, window.menuBar != nullptr, exStyle);
     int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    HWND top = CreateWindowExW(exStyle, topClass, widen(desc.title).c_str(), style, 0, 0, width, height, nullptr,
+    HWND top = CreateWindowExW(exStyle, topClass, wide(desc.title).c_str(), style, 0, 0, width, height, nullptr,
                                window.menuBar, instance(), this);
     if (!top) {
         if (window.menuBar) DestroyMenu(window.menuBar);
@@ -433,7 +433,7 @@ HWND Win32Ui::Impl::makeControl(const ControlDesc& c, Window& window, HWND paren
     switch (c.kind) {
         case ControlKind::label:
             style |= (c.centred ? SS_CENTER : SS_LEFT) | SS_CENTERIMAGE | SS_NOPREFIX | (c.sunken ? SS_SUNKEN : 0);
-            caption = widen(c.caption);
+            caption = wide(c.caption);
             break;
         case ControlKind::button:
             cls = WC_BUTTONW;
@@ -469,7 +469,7 @@ HWND Win32Ui::Impl::makeControl(const ControlDesc& c, Window& window, HWND paren
             break;
         case ControlKind::hyperlink:
             style |= SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX | SS_NOTIFY;
-            caption = widen(c.caption);
+            caption = wide(c.caption);
             break;
         case ControlKind::tabPanel:
             cls = WC_TABCONTROLW;
@@ -490,12 +490,12 @@ HWND Win32Ui::Impl::makeControl(const ControlDesc& c, Window& window, HWND paren
         case ControlKind::label:
             if (!c.sunken) fitCaption(hwnd, caption, c.width);
             break;
-        case ControlKind::button: fitCaption(hwnd, widen(c.caption), c.width - 8); break;
+        case ControlKind::button: fitCaption(hwnd, wide(c.caption), c.width - 8); break;
         case ControlKind::dropDown: setClosedHeight(hwnd, c.width, c.height); break;
         case ControlKind::columnList: {
             SendMessageW(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
                          LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-            std::wstring title = widen(c.caption);
+            std::wstring title = wide(c.caption);
             LVCOLUMNW column{};
             column.mask = LVCF_TEXT | LVCF_WIDTH;
             column.pszText = title.data();
@@ -630,15 +630,16 @@ void Win32Ui::Impl::attachTip(Control& c, std::string_view text, std::string_vie
     SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, tipMaxWidth);
     SendMessageW(tip, TTM_SETTIPTEXTCOLOR, GetSysColor(COLOR_INFOTEXT), 0);
     SendMessageW(tip, TTM_SETTIPBKCOLOR, GetSysColor(COLOR_INFOBK), 0);
-    std::wstring wide = widen(text);
+    std::wstring tipText = wide(text);
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = GetParent(c.hwnd);
     tool.uId = reinterpret_cast<UINT_PTR>(c.hwnd);
-    tool.lpszText = wide.data();
+    tool.lpszText = tipText.data();
     SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    if (!title.empty()) SendMessageW(tip, TTM_SETTITLEW, WPARAM(std::clamp(icon, 0, 3)), reinterpret_cast<LPARAM>(widen(title).c_str()));
+    if (!title.empty())
+        SendMessageW(tip, TTM_SETTITLEW, WPARAM(std::clamp(icon, 0, 3)), reinterpret_cast<LPARAM>(wide(title).c_str()));
     // A text control lets the mouse through to its parent unless it notifies:
     // the tip watches the control's own mouse moves.
     if (c.kind == ControlKind::label || c.kind == ControlKind::image)
@@ -660,7 +661,7 @@ void Win32Ui::Impl::loadPage(Control& c, std::string url) {
     std::optional<std::string> file;
     DWORD length = GetTempPathW(MAX_PATH + 1, folder);
     if (length > 0 && length <= MAX_PATH && GetTempFileNameW(folder, L"kxp", 0, name)) {
-        file = win32::narrow(name);
+        file = win32::carried(name);
         if (!file) DeleteFileW(name);
     }
     if (!file) {
@@ -1035,7 +1036,7 @@ void Win32Ui::setText(int control, std::string_view text) {
             case ControlKind::webPage: d_->loadPage(*c, std::string(text)); break;
             case ControlKind::button: SetWindowTextW(c->hwnd, shownAsTyped(text).c_str()); break;
             case ControlKind::label:
-            case ControlKind::hyperlink: SetWindowTextW(c->hwnd, widen(text).c_str()); break;
+            case ControlKind::hyperlink: SetWindowTextW(c->hwnd, wide(text).c_str()); break;
             default: break;
         }
     });
@@ -1049,7 +1050,7 @@ std::string Win32Ui::text(int control) {
             case ControlKind::webPage: return c->page->address;
             case ControlKind::button: return typedFromShown(windowText(c->hwnd));
             case ControlKind::label:
-            case ControlKind::hyperlink: return narrowLossy(windowText(c->hwnd));
+            case ControlKind::hyperlink: return narrow(windowText(c->hwnd));
             case ControlKind::dropDown: {
                 int chosen = int(SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0));
                 return chosen < 0 ? std::string() : itemText(control, chosen);
@@ -1076,7 +1077,7 @@ bool Win32Ui::checked(int control) {
 void Win32Ui::addItem(int control, std::string_view text) {
     d_->onGui([&] {
         if (Impl::Control* c = d_->find(control, ControlKind::dropDown))
-            SendMessageW(c->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
+            SendMessageW(c->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text).c_str()));
     });
 }
 
@@ -1085,7 +1086,7 @@ void Win32Ui::insertItem(int control, int index, std::string_view text) {
         Impl::Control* c = d_->find(control, ControlKind::dropDown);
         if (!c || index < 0 || index > int(SendMessageW(c->hwnd, CB_GETCOUNT, 0, 0))) return;
         int chosen = int(SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0));
-        SendMessageW(c->hwnd, CB_INSERTSTRING, WPARAM(index), reinterpret_cast<LPARAM>(widen(text).c_str()));
+        SendMessageW(c->hwnd, CB_INSERTSTRING, WPARAM(index), reinterpret_cast<LPARAM>(wide(text).c_str()));
         // The same item stays chosen.
         SendMessageW(c->hwnd, CB_SETCURSEL, WPARAM(chosen >= index ? chosen + 1 : chosen), 0);
     });
@@ -1119,7 +1120,7 @@ std::string Win32Ui::itemText(int control, int index) {
         std::wstring text(std::size_t(length) + 1, L'\0');
         LRESULT got = SendMessageW(c->hwnd, CB_GETLBTEXT, WPARAM(index), reinterpret_cast<LPARAM>(text.data()));
         text.resize(got == CB_ERR ? 0 : std::size_t(got));
-        return narrowLossy(text);
+        return narrow(text);
     });
 }
 
@@ -1144,7 +1145,7 @@ void Win32Ui::addColumn(int control, std::string_view title, int width) {
     d_->onGui([&] {
         Impl::Control* c = d_->find(control, ControlKind::columnList);
         if (!c) return;
-        std::wstring text = widen(title);
+        std::wstring text = wide(title);
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = text.data();
@@ -1168,7 +1169,7 @@ void Win32Ui::addRow(int control, const std::vector<std::string>& cells) {
     d_->onGui([&] {
         Impl::Control* c = d_->find(control, ControlKind::columnList);
         if (!c) return;
-        std::wstring first = cells.empty() ? std::wstring() : widen(cells[0]);
+        std::wstring first = cells.empty() ? std::wstring() : wide(cells[0]);
         LVITEMW item{};
         item.mask = LVIF_TEXT | LVIF_PARAM;
         item.iItem = int(SendMessageW(c->hwnd, LVM_GETITEMCOUNT, 0, 0));
@@ -1177,7 +1178,7 @@ void Win32Ui::addRow(int control, const std::vector<std::string>& cells) {
         int row = int(SendMessageW(c->hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
         if (row < 0) return;
         for (std::size_t i = 1; i < cells.size(); ++i) {
-            std::wstring text = widen(cells[i]);
+            std::wstring text = wide(cells[i]);
             LVITEMW cell{};
             cell.iSubItem = int(i);
             cell.pszText = text.data();
@@ -1208,7 +1209,7 @@ std::string Win32Ui::cellText(int control, int row, int column) {
             int got = int(SendMessageW(c->hwnd, LVM_GETITEMTEXTW, WPARAM(row), reinterpret_cast<LPARAM>(&cell)));
             if (got < int(size) - 1 || size > 65536) {
                 text.resize(std::size_t(std::max(got, 0)));
-                return narrowLossy(text);
+                return narrow(text);
             }
         }
     });
@@ -1239,7 +1240,7 @@ void Win32Ui::setStatus(std::string_view text) {
     d_->onGui([&] {
         auto it = d_->windows.find(mainWindow);
         if (it != d_->windows.end() && it->second.status)
-            SendMessageW(it->second.status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
+            SendMessageW(it->second.status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide(text).c_str()));
     });
 }
 
