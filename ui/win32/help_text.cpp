@@ -127,7 +127,7 @@ public:
             } else if (s_[i] == '&') {
                 std::size_t at = i;
                 if (std::optional<char32_t> c = entity(s_, i)) {
-                    letter(*c == 0xA0 ? char32_t(' ') : *c, *c == 0xA0);
+                    letter(*c, *c == 0xA0);  // a no-break space is never collapsed
                 } else {
                     i = at + 1;
                     letter('&');
@@ -303,11 +303,12 @@ private:
         }
 
         if (oneOf(name, {"h1", "h2", "h3", "h4", "h5", "h6"})) {
-            paragraph();
             if (closing) {
                 closeRun(name + "-bold");
                 closeRun(name);
+                paragraph();
             } else {
+                paragraph();
                 if (name <= "h3") openRun(name, HelpRun::heading);
                 openRun(name + "-bold", HelpRun::bold);
             }

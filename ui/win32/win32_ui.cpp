@@ -269,6 +269,7 @@ public:
     std::map<int, Control> controls;
     std::map<HWND, int> handles;
     std::shared_ptr<Mailbox> mailbox = std::make_shared<Mailbox>();
+    unsigned pageRequests = 0;
 
     std::mutex queueMutex;
     std::condition_variable queueChanged;
@@ -650,7 +651,9 @@ void Win32Ui::Impl::attachTip(Control& c, std::string_view text, std::string_vie
 void Win32Ui::Impl::loadPage(Control& c, std::string url) {
     Page& page = *c.page;
     page.address = url;
-    unsigned generation = ++page.generation;
+    // Numbered across every page the front end ever asked for, so that an
+    // answer for a closed window never lands in a window opened later.
+    unsigned generation = page.generation = ++pageRequests;
     page.settled = false;
     page.links.clear();
     SetWindowTextW(c.hwnd, L"");
