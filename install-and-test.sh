@@ -15,3 +15,19 @@ if grep -rqs 'httpGet' platform/http.h; then
   cmake --build build-asan --target klarbrix_tests -j"$jobs"
   build-asan/klarbrix_tests --gtest_filter='Http*:UpdateCheck*'
 fi
+
+# The Windows program: cross-built with mingw-w64, its tests and the driver
+# scenarios run under wine (a prefix of its own in build-win/), with a French
+# (OEM code page 850) and an English (437) locale.
+bash tools/install-packages.sh g++-mingw-w64-x86-64-posix wine wine64 locales
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+for l in fr_FR en_US; do
+  locale -a | grep -qx "$l.utf8" || $sudo localedef -i "$l" -f UTF-8 "$l.UTF-8"
+done
+cmake -S . -B build-win --toolchain cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-win --target klarbrix_tests klarbrix-drive klarbrix-stand-in -j2
+export WINEPREFIX=$PWD/build-win/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+[ -f "$WINEPREFIX/system.reg" ] || wineboot -i
+(cd build-win && LANG=fr_FR.UTF-8 wine klarbrix_tests.exe && LANG=en_US.UTF-8 wine klarbrix_tests.exe --gtest_filter='Win32*')
+bash tests/win32/drive_scenarios.sh build-win build

@@ -1,0 +1,214 @@
+#!/usr/bin/env bash
+# Driver scenarios of the Windows program under wine: klarbrix-drive.exe with
+# real cmd.exe running its scripts and the tool stand-in in Applications\.
+# An immediate run and a queue of two jobs, with names holding %, blanks, &,
+# ( and an accented parent folder; a name the scripts cannot carry. Where the
+# two programs must agree, the same commands are also given to the Linux
+# driver and the transcripts, tool calls and logs compared.
+#   tests/win32/drive_scenarios.sh BUILD-WIN [BUILD-LINUX]
+# Locales: fr_FR.UTF-8 (OEM code page 850) and en_US.UTF-8 (437) must exist.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source_dir=$(cd "$here/../.." && pwd)
+win_build=$(cd "${1:?usage: drive_scenarios.sh BUILD-WIN [BUILD-LINUX]}" && pwd)
+linux_build=${2:-}
+[ -n "$linux_build" ] && linux_build=$(cd "$linux_build" && pwd)
+export WINEPREFIX=${WINEPREFIX:-$win_build/wineprefix} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+scenarios=$win_build/scenarios
+rm -rf "$scenarios"
+mkdir -p "$scenarios"
+passed=0
+failed=0
+
+ok() { passed=$((passed + 1)); echo "ok: $1"; }
+fail() { failed=$((failed + 1)); echo "FAILED: $1"; }
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then ok "$what"; else fail "$what"; fi
+}
+# A Linux path as wine shows it: drive Z:, backslashes.
+winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
+
+# A program folder under ROOT: the delivered options, the stand-ins.
+program_folder() {  # program_folder ROOT STAND-IN
+  local p="$1/Hélène & Cie (1)/programme"
+  mkdir -p "$p/Applications" "$1/films & (co) 100%" "$1/Hélène & Cie (1)/sous-titres" "$1/Hélène & Cie (1)/sortie 100%"
+  cp "$source_dir/resources/options.txt" "$p/"
+  cp "$source_dir/tests/fixtures/dts_film.txt" "$p/Applications/report.txt"
+  for tool in MediaInfo mkvextract delaycut eac3to mkvmerge; do cp "$2" "$p/Applications/$tool.exe"; done
+  printf 'source' > "$1/films & (co) 100%/le film (2) 50%.mkv"
+  printf 'source 2' > "$1/films & (co) 100%/second & last.mkv"
+  printf '1\r\n00:00:01,000 --> 00:00:02,000\r\nsalut\r\n' > "$1/Hélène & Cie (1)/sous-titres/le film.srt"
+  echo "$p"
+}
+
+# Runs a driver in its program folder: drive WHICH FOLDER COMMANDS-FILE OUT
+drive() {
+  if [ "$1" = win ]; then
+    (cd "$2" && timeout 300 wine "$win_build/klarbrix-drive.exe" < "$3" 2> "$4.errors" | tr -d '\r' > "$4")
+  else
+    (cd "$2" && timeout 300 "$linux_build/klarbrix-drive" < "$3" > "$4" 2> "$4.errors")
+  fi
+}
+
+# The commands of a scenario, paths written by PATH-FUNCTION from ROOT.
+immediate_commands() {  # ROOT PATH-FUNCTION
+  local r=$1 p=$2
+  cat <<EOF
+menu 0
+folder $($p "$r/Hélène & Cie (1)/sortie 100%/")
+click 52
+check 51 1
+click 4
+file $($p "$r/films & (co) 100%/le film (2) 50%.mkv")
+click 36
+wait
+file $($p "$r/Hélène & Cie (1)/sous-titres/le film.srt")
+click 26
+click 27
+wait
+show 31
+show 35
+EOF
+}
+
+queue_commands() {  # ROOT PATH-FUNCTION
+  local r=$1 p=$2
+  cat <<EOF
+file $($p "$r/films & (co) 100%/le film (2) 50%.mkv")
+click 36
+wait
+click 19
+wait
+check 23 1
+file $($p "$r/films & (co) 100%/second & last.mkv")
+click 36
+wait
+menu 0
+check 49 1
+click 4
+click 19
+wait
+show 37
+click 38
+wait
+show 37
+EOF
+}
+
+unix_path() { echo "$1"; }
+
+# A text file with ROOT (in both forms) replaced by <root> and backslashes
+# by slashes, so that both programs' outputs can be compared.
+normalise() {  # normalise FILE ROOT
+  local win
+  win=$(winpath "$2")
+  python3 - "$1" "$2" "$win" <<'EOF'
+import sys
+data = open(sys.argv[1], 'rb').read().decode('utf-8', 'replace').replace('\r\n', '\n')
+for root in (sys.argv[3], sys.argv[2]):
+    data = data.replace(root, '<root>')
+sys.stdout.write(data.replace('\\', '/'))
+EOF
+}
+# The same file made by both programs, compared after normalising.
+same() {  # same WHAT WIN-FILE WIN-ROOT LINUX-FILE LINUX-ROOT
+  if diff <(normalise "$2" "$3") <(normalise "$4" "$5") > "$scenarios/diff.txt"; then
+    ok "$1"
+  else
+    fail "$1"
+    cat "$scenarios/diff.txt"
+  fi
+}
+has_line() { grep -qxF -- "$2" "$1"; }
+lacks_line() { ! grep -qxF -- "$2" "$1"; }
+
+immediate() {  # immediate LOCALE
+  local root="$scenarios/immediate-$1" p out
+  mkdir -p "$root"
+  p=$(program_folder "$root" "$win_build/klarbrix-stand-in.exe")
+  immediate_commands "$root" winpath > "$root/commands"
+  out="$root/transcript"
+  LANG=$1 drive win "$p" "$root/commands" "$out"
+  local result="$root/Hélène & Cie (1)/sortie 100%/le film (2) 50%.mkv"
+  check "immediate run ($1): verdict" has_line "$out" "message: Le traitement s'est bien passé"
+  check "immediate run ($1): result in the accented folder" test "$(cat "$result" 2>/dev/null)" = mkv
+  local srt films
+  srt=$(winpath "$root/Hélène & Cie (1)/sous-titres/le film.srt")
+  films=$(winpath "$root/films & (co) 100%/le film (2) 50%")
+  check "immediate run ($1): names reach the tools intact" \
+    has_line "$p/Applications/calls.txt" "mkvmerge|-o|$(winpath "$result")|--default-duration|0:25.000fps|--compression|0:none|$films.h264|--sync|0:1500|--compression|0:none|--language|0:fre|$films.ac3|$srt"
+  check "immediate run ($1): scripts and temporaries gone" \
+    test ! -e "$p/mkvmerge.bat" -a ! -e "$p/mkvextract.bat" -a ! -e "$root/films & (co) 100%/le film (2) 50%.h264"
+  if [ -n "$linux_build" ] && [ "$1" = fr_FR.UTF-8 ]; then
+    local lroot="$scenarios/immediate-linux" lp
+    mkdir -p "$lroot"
+    lp=$(program_folder "$lroot" "$linux_build/klarbrix-stand-in")
+    immediate_commands "$lroot" unix_path > "$lroot/commands"
+    drive linux "$lp" "$lroot/commands" "$lroot/transcript"
+    same "immediate run: transcript as on Linux" "$out" "$root" "$lroot/transcript" "$lroot"
+    same "immediate run: tool calls as on Linux" "$p/Applications/calls.txt" "$root" "$lp/Applications/calls.txt" "$lroot"
+    same "immediate run: log.txt as on Linux" "$p/log.txt" "$root" "$lp/log.txt" "$lroot"
+  fi
+}
+
+queue() {  # queue LOCALE
+  local root="$scenarios/queue-$1" p out
+  mkdir -p "$root"
+  p=$(program_folder "$root" "$win_build/klarbrix-stand-in.exe")
+  queue_commands "$root" winpath > "$root/commands"
+  out="$root/transcript"
+  LANG=$1 drive win "$p" "$root/commands" "$out"
+  local films
+  films=$(winpath "$root/films & (co) 100%/")
+  check "queue ($1): both jobs green" grep -qxF -e "37 row 1: second & last | ${films}second & last.mkv | DTS |  | green" "$out"
+  check "queue ($1): first job green" grep -qxF -e "37 row 0: le film (2) 50% | ${films}le film (2) 50%.mkv | DTS | fre | green" "$out"
+  check "queue ($1): both results made" \
+    test -e "$root/films & (co) 100%/le film (2) 50%_remux.mkv" -a -e "$root/films & (co) 100%/second & last_remux.mkv"
+  check "queue ($1): purge scripts ran" test ! -e "$root/films & (co) 100%/le film (2) 50%.dts"
+  # RD /S /Q empties the folder it runs in; Windows keeps the folder itself,
+  # as the current folder of the interpreter (on Linux it goes too).
+  check "queue ($1): job folders emptied by their purge scripts" \
+    test -z "$(find "$p/job1" "$p/job2" -mindepth 1 2>/dev/null)"
+  if [ -n "$linux_build" ]; then
+    local lroot="$scenarios/queue-linux" lp
+    mkdir -p "$lroot"
+    lp=$(program_folder "$lroot" "$linux_build/klarbrix-stand-in")
+    queue_commands "$lroot" unix_path > "$lroot/commands"
+    drive linux "$lp" "$lroot/commands" "$lroot/transcript"
+    same "queue: transcript as on Linux" "$out" "$root" "$lroot/transcript" "$lroot"
+    same "queue: tool calls as on Linux" "$p/Applications/calls.txt" "$root" "$lp/Applications/calls.txt" "$lroot"
+  fi
+}
+
+# Names the command interpreter's code page cannot carry are refused when
+# chosen; which ones depends on the system (Á is in 850, not in 437).
+refusals() {  # refusals LOCALE
+  local root="$scenarios/refusals-$1" p out
+  mkdir -p "$root/Œuvres" "$root/Ágata"
+  p=$(program_folder "$root" "$win_build/klarbrix-stand-in.exe")
+  printf 'source' > "$root/Œuvres/film.mkv"
+  printf 'source' > "$root/Ágata/film.mkv"
+  printf 'file %s\nclick 36\nwait\nshow 35\nclick 39\nfile %s\nclick 36\nwait\nshow 35\n' \
+    "$(winpath "$root/Œuvres/film.mkv")" "$(winpath "$root/Ágata/film.mkv")" > "$root/commands"
+  out="$root/transcript"
+  LANG=$1 drive win "$p" "$root/commands" "$out"
+  local refused="message: Ce chemin contient un caractère non pris en charge, merci de renommer le fichier ou le dossier"
+  check "refusals ($1): Œ refused" test "$(grep -cxF "$refused" "$out")" -ge 1
+  if [ "$1" = fr_FR.UTF-8 ]; then
+    check "refusals ($1): Á accepted in code page 850" has_line "$out" "35 text: film.mkv"
+    check "refusals ($1): one refusal" test "$(grep -cxF "$refused" "$out")" -eq 1
+  else
+    check "refusals ($1): Á refused in code page 437" test "$(grep -cxF "$refused" "$out")" -eq 2
+    check "refusals ($1): nothing analysed" test ! -e "$p/Applications/calls.txt"
+  fi
+}
+
+immediate fr_FR.UTF-8
+immediate en_US.UTF-8
+queue fr_FR.UTF-8
+refusals fr_FR.UTF-8
+refusals en_US.UTF-8
+echo "Scenarios: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
