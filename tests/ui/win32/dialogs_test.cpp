@@ -111,17 +111,18 @@ std::thread answerFileDialog(const std::wstring& title, const std::wstring& name
         look.chosenType = textOf(types);
         if (name.empty()) {
             PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
-            return;
+        } else {
+            SendMessageW(d, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(name.c_str()));
+            SendMessageW(d, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(name.c_str()));
+            PostMessageW(GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
         }
-        SendMessageW(d, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(name.c_str()));
-        SendMessageW(d, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(name.c_str()));
-        PostMessageW(GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
+        makeSureItCloses(d);
     });
 }
 
 TEST_F(Dialogs, OpenFileStartsInTheGivenFolderWithTheFirstFilterAndReturnsThePath) {
-    make(L"film \u00e9t\u00e9.mkv");
-    make(L"notes.txt");
+    ASSERT_NO_FATAL_FAILURE(make(L"film \u00e9t\u00e9.mkv"));
+    ASSERT_NO_FATAL_FAILURE(make(L"notes.txt"));
     FileDialogLook look;
     std::thread user = answerFileDialog(wide("Choisissez un fichier à charger"), L"film \u00e9t\u00e9.mkv", look,
                                         windowOf(ui, mainWindow));
@@ -151,7 +152,7 @@ TEST_F(Dialogs, OpenFileCanStartOnTheSecondFilterAndCancels) {
 }
 
 TEST_F(Dialogs, ANameThatCp1252CannotHoldIsNotCarriable) {
-    make(L"\u65e5\u672c.mkv");
+    ASSERT_NO_FATAL_FAILURE(make(L"\u65e5\u672c.mkv"));
     FileDialogLook look;
     std::thread user = answerFileDialog(L"Ouvrir", L"\u65e5\u672c.mkv", look, windowOf(ui, mainWindow));
     ChosenPath chosen = ui.openFileDialog("Ouvrir", folder() + "*.mkv", "mkv|*.mkv", 1);
@@ -161,7 +162,7 @@ TEST_F(Dialogs, ANameThatCp1252CannotHoldIsNotCarriable) {
 }
 
 TEST_F(Dialogs, AWorkersDialogRunsOnTheWindowsThread) {
-    make(L"a.mkv");
+    ASSERT_NO_FATAL_FAILURE(make(L"a.mkv"));
     FileDialogLook look;
     std::thread user = answerFileDialog(L"Ouvrir", L"a.mkv", look, windowOf(ui, mainWindow));
     ChosenPath chosen;
@@ -187,17 +188,18 @@ std::thread answerFolderDialog(const std::wstring& title, const std::wstring& pa
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         if (path.empty()) {
             PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
-            return;
+        } else {
+            HWND name = GetDlgItem(d, edt1);
+            if (!name) name = GetDlgItem(d, cmb13);
+            SetWindowTextW(name, path.c_str());
+            PostMessageW(GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
         }
-        HWND name = GetDlgItem(d, edt1);
-        if (!name) name = GetDlgItem(d, cmb13);
-        SetWindowTextW(name, path.c_str());
-        PostMessageW(GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
+        makeSureItCloses(d);
     });
 }
 
 TEST_F(Dialogs, FolderChooserReturnsTheFolderWithItsBackslashOrNothing) {
-    CreateDirectoryW((folder_ + L"R\u00e9pertoire").c_str(), nullptr);
+    ASSERT_TRUE(CreateDirectoryW((folder_ + L"R\u00e9pertoire").c_str(), nullptr));
     bool found = false;
     std::wstring title = wide("Choisissez un répertoire");
     std::thread user = answerFolderDialog(title, folder_ + L"R\u00e9pertoire", found);

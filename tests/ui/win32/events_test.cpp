@@ -212,6 +212,7 @@ TEST(Events, AWorkersMessageBoxIsShownByTheWindowsThreadAndWaitsForOk) {
         seen = {GetWindowThreadProcessId(box, nullptr), answered.load(), IsWindowEnabled(main) != FALSE,
                 IsWindowEnabled(about) != FALSE, lookAt(box)};
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        makeSureItCloses(box);
     });
     Event e = ui.waitEvent();  // the box runs while the windows are served
     user.join();

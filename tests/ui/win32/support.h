@@ -121,6 +121,26 @@ inline HWND waitForTopWindow(const std::wstring& title, const wchar_t* cls = L"#
     return nullptr;
 }
 
+// After an answer: when `dialog` is still up after a while (the answer did not
+// take, and a box may have come up over it), every dialog box of the process
+// is cancelled, so that a failing test never hangs.
+inline void makeSureItCloses(HWND dialog, int milliseconds = 8000) {
+    for (int waited = 0; IsWindow(dialog) && waited < milliseconds; waited += 20)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (IsWindow(dialog)) {
+        EnumWindows(
+            [](HWND hwnd, LPARAM) -> BOOL {
+                DWORD process = 0;
+                GetWindowThreadProcessId(hwnd, &process);
+                if (process == GetCurrentProcessId() && className(hwnd) == L"#32770" && IsWindowVisible(hwnd))
+                    PostMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+                return TRUE;
+            },
+            0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+}
+
 // A tool-tip's title and icon, when this system's tool-tips tell them
 // (wine's do not answer TTM_GETTITLE): false when they cannot be read.
 inline bool tipTitle(HWND tip, std::wstring& title, UINT& icon) {
