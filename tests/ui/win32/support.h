@@ -124,10 +124,11 @@ inline HWND waitForTopWindow(const std::wstring& title, const wchar_t* cls = L"#
 // After an answer: when `dialog` is still up after a while (the answer did not
 // take, and a box may have come up over it), every dialog box of the process
 // is cancelled, so that a failing test never hangs.
+// With no dialog named, every dialog box up now is cancelled once.
 inline void makeSureItCloses(HWND dialog, int milliseconds = 8000) {
     for (int waited = 0; IsWindow(dialog) && waited < milliseconds; waited += 20)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    while (IsWindow(dialog)) {
+    for (bool once = !dialog; once || IsWindow(dialog); once = false) {
         EnumWindows(
             [](HWND hwnd, LPARAM) -> BOOL {
                 DWORD process = 0;
