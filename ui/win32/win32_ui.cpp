@@ -39,6 +39,7 @@ namespace {
 
 constexpr UINT callMessage = WM_APP + 1;  // lParam: the std::function<void()> to run
 constexpr UINT pageMessage = WM_APP + 2;  // lParam: a PageArrival to take over
+constexpr UINT linkMessage = WM_APP + 3;  // wParam: the help page's control, lParam: the position clicked
 // Win32 identifiers: control numbers and menu items are moved clear of IDOK,
 // IDCANCEL and of each other.
 constexpr int controlIdBase = 1000;
@@ -846,7 +847,8 @@ LRESULT Win32Ui::Impl::notify(NMHDR* header) {
             SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)));  // IDC_HAND
             return 1;
         }
-        if (link->msg == WM_LBUTTONUP) followLink(*c, link->chrg.cpMin);
+        // Followed once the view has finished with the click.
+        if (link->msg == WM_LBUTTONUP) PostMessageW(callWindow, linkMessage, WPARAM(c->id), LPARAM(link->chrg.cpMin));
         return 0;
     }
     return 0;
@@ -954,6 +956,11 @@ LRESULT CALLBACK Win32Ui::Impl::callProc(HWND hwnd, UINT message, WPARAM wParam,
     auto* self = reinterpret_cast<Impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (message == callMessage) {
         (*reinterpret_cast<std::function<void()>*>(lParam))();
+        return 0;
+    }
+    if (message == linkMessage) {
+        if (self)
+            if (Control* c = self->find(int(wParam), ControlKind::webPage)) self->followLink(*c, LONG(lParam));
         return 0;
     }
     if (message == pageMessage) {

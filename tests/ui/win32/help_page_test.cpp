@@ -170,7 +170,7 @@ TEST(HelpPage, AClickedLinkOfTheSiteLoadsInTheWindow) {
     click.msg = WM_LBUTTONUP;
     click.chrg = {at, at + 7};
     SendMessageW(GetParent(view), WM_NOTIFY, click.nmhdr.idFrom, reinterpret_cast<LPARAM>(&click));
-    EXPECT_EQ(ui.text(helpPage), link);
+    EXPECT_TRUE(serveUntil(ui, [&] { return ui.text(helpPage) == link; }));
     ASSERT_TRUE(serveUntil(ui, [&] { return ui.pageSettled(helpPage); }));
     EXPECT_NE(shownText(view).find(L"Page des options"), std::wstring::npos);
     EXPECT_EQ(second.firstLine(), "GET /les-options HTTP/1.1");
