@@ -37,6 +37,7 @@ bash tests/win32/drive_scenarios.sh build-win build
 bash tools/install-packages.sh xvfb xauth
 cmake --build build-win --target klarbrix klarbrix_win32_tests delaycut -j2
 wine reg add 'HKCU\Software\Wine\AppDefaults\klarbrix_win32_tests.exe\X11 Driver' /v Managed /d N /f >/dev/null
+wineserver -w  # wine started without a display must be gone before it is started with one
 (cd build-win && LANG=fr_FR.UTF-8 timeout 600 xvfb-run -a -s "-screen 0 1280x1024x24" wine klarbrix_win32_tests.exe)
 LANG=fr_FR.UTF-8 bash tests/tools/delaycut_win32.sh build-win
 bash tools/package-win.sh build-win

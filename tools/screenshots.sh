@@ -35,6 +35,8 @@ if [ -f "$win_program" ]; then
   export WINEPREFIX=${WINEPREFIX:-$build_win/wineprefix} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   # Windows drawn by wine itself, not waiting for a window manager that is not there.
   wine reg add 'HKCU\Software\Wine\AppDefaults\klarbrix_win32_tests.exe\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  # Wine started without a display must be gone before it is started with one.
+  wineserver -w
   folder="Z:$out/win32"
   xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win_program" --screenshots "${folder//\//\\}"
 fi

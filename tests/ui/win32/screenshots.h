@@ -6,9 +6,10 @@
 
 namespace kx::test {
 
-// Opens the main window (both tabs), the options window and the About window
-// with sample contents and writes main.png, main-queue.png, options.png and
-// about.png into `folder` (a Windows path). 0 when every file was written.
+// Opens the main window (both tabs), the options window, the About window and
+// the help window with sample contents and writes main.png, main-queue.png,
+// options.png, about.png and help.png into `folder` (a Windows path). 0 when
+// every file was written.
 int screenshots(const std::string& folder);
 
 }  // namespace kx::test
