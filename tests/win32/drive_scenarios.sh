@@ -13,7 +13,8 @@ source_dir=$(cd "$here/../.." && pwd)
 win_build=$(cd "${1:?usage: drive_scenarios.sh BUILD-WIN [BUILD-LINUX]}" && pwd)
 linux_build=${2:-}
 [ -n "$linux_build" ] && linux_build=$(cd "$linux_build" && pwd)
-export WINEPREFIX=${WINEPREFIX:-$win_build/wineprefix} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=${WINEPREFIX:-$win_build/wineprefix} WINEDEBUG=-all
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 scenarios=$win_build/scenarios
 rm -rf "$scenarios"
 mkdir -p "$scenarios"
@@ -76,6 +77,11 @@ EOF
 queue_commands() {  # ROOT PATH-FUNCTION
   local r=$1 p=$2
   cat <<EOF
+menu 0
+folder $($p "$r/Hélène & Cie (1)/sortie 100%/")
+click 52
+check 51 1
+click 4
 file $($p "$r/films & (co) 100%/le film (2) 50%.mkv")
 click 36
 wait
@@ -102,15 +108,7 @@ unix_path() { echo "$1"; }
 # A text file with ROOT (in both forms) replaced by <root> and backslashes
 # by slashes, so that both programs' outputs can be compared.
 normalise() {  # normalise FILE ROOT
-  local win
-  win=$(winpath "$2")
-  python3 - "$1" "$2" "$win" <<'EOF'
-import sys
-data = open(sys.argv[1], 'rb').read().decode('utf-8', 'replace').replace('\r\n', '\n')
-for root in (sys.argv[3], sys.argv[2]):
-    data = data.replace(root, '<root>')
-sys.stdout.write(data.replace('\\', '/'))
-EOF
+  ROOT=$2 WIN=$(winpath "$2") perl -pe 's/\r$//; s/\Q$ENV{WIN}\E/<root>/g; s/\Q$ENV{ROOT}\E/<root>/g; s{\\}{/}g' "$1"
 }
 # The same file made by both programs, compared after normalising.
 same() {  # same WHAT WIN-FILE WIN-ROOT LINUX-FILE LINUX-ROOT
@@ -164,8 +162,9 @@ queue() {  # queue LOCALE
   films=$(winpath "$root/films & (co) 100%/")
   check "queue ($1): both jobs green" grep -qxF -e "37 row 1: second & last | ${films}second & last.mkv | DTS |  | green" "$out"
   check "queue ($1): first job green" grep -qxF -e "37 row 0: le film (2) 50% | ${films}le film (2) 50%.mkv | DTS | fre | green" "$out"
-  check "queue ($1): both results made" \
-    test -e "$root/films & (co) 100%/le film (2) 50%_remux.mkv" -a -e "$root/films & (co) 100%/second & last_remux.mkv"
+  local results="$root/Hélène & Cie (1)/sortie 100%"
+  check "queue ($1): both results made in the accented folder" \
+    test -e "$results/le film (2) 50%.mkv" -a -e "$results/second & last.mkv"
   check "queue ($1): purge scripts ran" test ! -e "$root/films & (co) 100%/le film (2) 50%.dts"
   # RD /S /Q empties the folder it runs in; Windows keeps the folder itself,
   # as the current folder of the interpreter (on Linux it goes too).
