@@ -39,3 +39,13 @@ export WINEPREFIX=$PWD/build-win/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="msc
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i
 (cd build-win && LANG=fr_FR.UTF-8 wine klarbrix_tests.exe && LANG=en_US.UTF-8 wine klarbrix_tests.exe --gtest_filter='Win32*')
 bash tests/win32/drive_scenarios.sh build-win build
+
+# The Win32 windows read back from the real windows under a virtual X server,
+# our delaycut.exe under wine, and the zip package.
+bash tools/install-packages.sh xvfb xauth
+cmake --build build-win --target klarbrix klarbrix_win32_tests delaycut -j2
+wine reg add 'HKCU\Software\Wine\AppDefaults\klarbrix_win32_tests.exe\X11 Driver' /v Managed /d N /f >/dev/null
+wineserver -w  # wine started without a display must be gone before it is started with one
+(cd build-win && LANG=fr_FR.UTF-8 timeout 600 xvfb-run -a -s "-screen 0 1280x1024x24" wine klarbrix_win32_tests.exe)
+LANG=fr_FR.UTF-8 bash tests/tools/delaycut_win32.sh build-win
+bash tools/package-win.sh build-win

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 # Draws the program's own artwork into resources/: the 64 x 64 logo (256-colour
-# palette PNG), the window icon, the desktop icon at the icon theme's usual
+# palette PNG, and as an icon for Windows), the window icon (PNG, and a
+# 16/32/48 icon for Windows), the desktop icon at the icon theme's usual
 # sizes (icons/klarbrix-N.png) and the short end-of-run sound success.wav.
 # Needs only Python's standard library; the outputs are committed.
 # Usage: tools/make-artwork.py [FOLDER]   (default: resources/ beside tools/)
@@ -120,6 +121,39 @@ def palette_png(rows):
     return png(len(rows[0]), len(rows), 3, [plte, trns], raw)
 
 
+def quantised(rows):
+    """The rows with the logo's 256-colour look: solid colours of the palette
+    image, fully transparent elsewhere."""
+    levels = lambda n: [round(i * 255 / (n - 1)) for i in range(n)]
+    rl, gl, bl = levels(6), levels(7), levels(6)
+    nearest = lambda v, ls: ls[min(range(len(ls)), key=lambda i: abs(ls[i] - v))]
+    return [[(0, 0, 0, 0) if a < 128 else (nearest(r, rl), nearest(g, gl), nearest(b, bl), 255)
+             for r, g, b, a in row] for row in rows]
+
+
+def ico(images):
+    """A Windows icon file: each image as a 32-bit DIB with its AND mask."""
+    entries, blobs = [], []
+    offset = 6 + 16 * len(images)
+    for rows in images:
+        size = len(rows)
+        header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+        pixels = b"".join(struct.pack("BBBB", b, g, r, a) for row in reversed(rows) for r, g, b, a in row)
+        stride = ((size + 31) // 32) * 4
+        mask = bytearray()
+        for row in reversed(rows):
+            line = bytearray(stride)
+            for x, (_, _, _, a) in enumerate(row):
+                if a == 0:
+                    line[x // 8] |= 0x80 >> (x % 8)
+            mask += line
+        blob = header + pixels + bytes(mask)
+        entries.append(struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(blob), offset))
+        blobs.append(blob)
+        offset += len(blob)
+    return struct.pack("<HHH", 0, 1, len(images)) + b"".join(entries) + b"".join(blobs)
+
+
 def rgba_png(rows):
     raw = [bytes(v for px in row for v in px) for row in rows]
     return png(len(rows[0]), len(rows), 6, [], raw)
@@ -157,6 +191,10 @@ def main():
     for size in ICON_SIZES:
         with open(os.path.join(out, "icons", "klarbrix-%d.png" % size), "wb") as f:
             f.write(rgba_png(render(size)))
+    with open(os.path.join(out, "logo.ico"), "wb") as f:
+        f.write(ico([quantised(render(64))]))
+    with open(os.path.join(out, "klarbrix.ico"), "wb") as f:
+        f.write(ico([render(16), render(32), render(48)]))
     with open(os.path.join(out, "success.wav"), "wb") as f:
         f.write(success_wav())
 

@@ -11,27 +11,17 @@
 
 #include "base/encoding.h"
 #include "tools/adapters/commands.h"
-#include "tools/adapters/frames.h"
 #include "tools/adapters/json.h"
 #include "tools/adapters/report.h"
+#include "tools/adapters/repair.h"
 #include "tools/adapters/system.h"
 #include "tools/adapters/track_map.h"
 
 namespace kx::adapt {
+
+void printError(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
+
 namespace {
-
-constexpr int done = 0, doneWithWarnings = 1, failed = 2;
-
-struct Console {
-    std::string tool;
-    int fail(const std::string& message) const {
-        std::fprintf(stderr, "%s: error: %s\n", tool.c_str(), message.c_str());
-        return failed;
-    }
-    void warn(const std::string& message) const {
-        std::fprintf(stderr, "%s: warning: %s\n", tool.c_str(), message.c_str());
-    }
-};
 
 // The last lines of a tool's error output, for messages and logs.
 std::string tail(const std::string& text, std::size_t maxLines = 8) {
@@ -81,26 +71,12 @@ std::optional<TrackMap> identify(const std::string& file, std::string& error) {
     return map;
 }
 
-// Writes `data` into a staged file.
-bool writeStaged(const std::string& staged, const std::string& data, std::string& error) {
-    std::unique_ptr<sys::FileWriter> w = sys::FileWriter::open(staged, error);
-    if (!w) return false;
-    w->write(Bytes(reinterpret_cast<const unsigned char*>(data.data()), data.size()));
-    return w->close(error);
-}
-
 // Writes a small text file (a log or a report) through its own staging.
 bool writeTextOutput(const std::string& target, const std::vector<std::string>& inputs, const std::string& data,
                      std::string& error) {
     sys::Outputs outputs(inputs);
     std::optional<std::string> staged = outputs.stage(target, error);
     return staged && writeStaged(*staged, data, error) && outputs.commit(error);
-}
-
-bool checkInput(const Console& console, const std::string& path, int& code) {
-    if (sys::exists(path) && !sys::isFolder(path)) return true;
-    code = console.fail("the input " + path + " does not exist");
-    return false;
 }
 
 // ---- MediaInfo.exe ----------------------------------------------------------
@@ -268,50 +244,6 @@ int runEac3to(const std::vector<std::string>& args) {
     if (!r.started || r.exitCode != 0) return finish(false, toolFailure("ffmpeg", r));
     if (!outputs.commit(error)) return finish(false, error);
     return finish(true, "");
-}
-
-// ---- delaycut.exe -----------------------------------------------------------
-
-int runDelaycut(const std::vector<std::string>& args) {
-    Console console{"delaycut.exe"};
-    std::string error;
-    std::optional<RepairArgs> a = parseRepairArgs(args, error);
-    if (!a) return console.fail(error);
-    int code = done;
-    if (!checkInput(console, a->input, code)) return code;
-
-    std::unique_ptr<sys::FileView> in = sys::FileView::open(a->input, error);
-    if (!in) return console.fail(error);
-    std::string outputName = repairOutputName(a->input);
-    sys::Outputs outputs({a->input});
-    std::optional<std::string> staged = outputs.stage(outputName, error);
-    std::optional<std::string> stagedLog = staged ? outputs.stage(repairLogName(a->input), error) : std::nullopt;
-    if (!staged || !stagedLog) return console.fail(error);
-    std::unique_ptr<sys::FileWriter> out = sys::FileWriter::open(*staged, error);
-    if (!out) return console.fail(error);
-
-    StreamKind kind = streamKindOfName(a->input);
-    Emit emit = [&](Bytes piece) { out->write(piece); };
-    RepairStats stats;
-    if (kind == StreamKind::ac3) stats = repairAc3(in->bytes(), a->mode, emit);
-    else if (kind == StreamKind::dts) stats = repairDts(in->bytes(), emit);
-    std::string note;
-    if (kind != StreamKind::other && stats.frames == 0 && stats.framesSkipped == 0) {
-        note = "No frame was found: the file is copied unchanged.";
-        kind = StreamKind::other;
-    }
-    if (kind == StreamKind::other) {
-        stats = RepairStats();
-        stats.bytesIn = stats.bytesOut = std::int64_t(in->bytes().size());
-        out->write(in->bytes());
-    }
-    if (!out->close(error)) return console.fail(error);
-
-    std::string text = fromUtf8Lossy(repairLogText(a->input, outputName, kind, a->mode, stats));
-    if (!note.empty()) text += note + "\r\n";
-    text += "Result: done\r\n";
-    if (!writeStaged(*stagedLog, text, error) || !outputs.commit(error)) return console.fail(error);
-    return done;
 }
 
 int usage() {

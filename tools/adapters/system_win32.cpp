@@ -1,0 +1,393 @@
+// Windows side of the tool adapters, for delaycut.exe: files through the wide
+// functions (the UTF-8 paths converted at this edge), a mapped view of the
+// input, and the staged outputs. Files the tools made are listed in
+// "made-files.txt" beside the executable (volume, file index, size, time and
+// path), so a later run may replace them while anything else is left alone.
+// Starting other programs is not needed by the Windows tool.
+#include "tools/adapters/system.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace kx::adapt::sys {
+
+namespace {
+
+std::wstring wide(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring out(std::size_t(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), n);
+    return out;
+}
+
+std::string utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(std::size_t(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string errorText(DWORD code) {
+    wchar_t* text = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&text),
+                             0, nullptr);
+    std::wstring message = n && text ? std::wstring(text, n) : L"error " + std::to_wstring(code);
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
+        message.pop_back();
+    return utf8(message);
+}
+
+std::string folderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// A handle that closes itself.
+struct Handle {
+    HANDLE h = INVALID_HANDLE_VALUE;
+    explicit Handle(HANDLE handle) : h(handle) {}
+    ~Handle() {
+        if (h != INVALID_HANDLE_VALUE && h) CloseHandle(h);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    bool ok() const { return h != INVALID_HANDLE_VALUE && h; }
+};
+
+// Opened for its identity only: any file or folder, whoever has it open.
+HANDLE openToLookAt(const std::string& path) {
+    return CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+bool identity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    Handle h(openToLookAt(path));
+    return h.ok() && GetFileInformationByHandle(h.h, &info);
+}
+
+std::string ledgerPath() {
+    std::wstring exe(32768, L'\0');
+    DWORD n = GetModuleFileNameW(nullptr, exe.data(), DWORD(exe.size()));
+    if (n == 0 || n >= exe.size()) return {};
+    exe.resize(n);
+    return folderOf(utf8(exe)) + "made-files.txt";
+}
+
+// One ledger line for a file as it is now: "volume index size time\tpath".
+std::optional<std::string> ledgerLine(const std::string& absolutePath) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!identity(absolutePath, info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+    char head[160];
+    std::snprintf(head, sizeof head, "%lu %llu %llu %llu\t", (unsigned long)info.dwVolumeSerialNumber,
+                  ((unsigned long long)info.nFileIndexHigh << 32) | info.nFileIndexLow,
+                  ((unsigned long long)info.nFileSizeHigh << 32) | info.nFileSizeLow,
+                  ((unsigned long long)info.ftLastWriteTime.dwHighDateTime << 32) | info.ftLastWriteTime.dwLowDateTime);
+    return head + absolutePath;
+}
+
+std::vector<std::string> splitLf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t end = text.find('\n', from);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    return lines;
+}
+
+bool writeAll(HANDLE h, const void* data, std::size_t size) {
+    auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        DWORD chunk = DWORD(std::min<std::size_t>(size, 1u << 30)), written = 0;
+        if (!WriteFile(h, p, chunk, &written, nullptr) || written == 0) return false;
+        p += written;
+        size -= written;
+    }
+    return true;
+}
+
+std::string readAll(HANDLE h) {
+    std::string data;
+    char buffer[65536];
+    DWORD n = 0;
+    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) data.append(buffer, n);
+    return data;
+}
+
+// The ledger, opened and locked for the time of one use.
+class Ledger {
+public:
+    explicit Ledger(bool write) {
+        std::string path = ledgerPath();
+        if (path.empty()) return;
+        h_ = CreateFileW(wide(path).c_str(), GENERIC_READ | (write ? GENERIC_WRITE : 0),
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, write ? OPEN_ALWAYS : OPEN_EXISTING, 0, nullptr);
+        if (h_ == INVALID_HANDLE_VALUE) return;
+        OVERLAPPED whole{};
+        locked_ = LockFileEx(h_, write ? LOCKFILE_EXCLUSIVE_LOCK : 0, 0, MAXDWORD, MAXDWORD, &whole);
+    }
+    ~Ledger() {
+        if (h_ == INVALID_HANDLE_VALUE) return;
+        OVERLAPPED whole{};
+        if (locked_) UnlockFileEx(h_, 0, MAXDWORD, MAXDWORD, &whole);
+        CloseHandle(h_);
+    }
+    bool ok() const { return h_ != INVALID_HANDLE_VALUE && locked_; }
+    std::string read() { return readAll(h_); }
+    void replace(const std::string& text) {
+        LARGE_INTEGER zero{};
+        if (SetFilePointerEx(h_, zero, nullptr, FILE_BEGIN) && SetEndOfFile(h_)) writeAll(h_, text.data(), text.size());
+    }
+
+private:
+    HANDLE h_ = INVALID_HANDLE_VALUE;
+    bool locked_ = false;
+};
+
+// Adds a line for each file, dropping lines of files that changed or went.
+void recordMade(const std::vector<std::string>& absolutePaths) {
+    Ledger ledger(true);
+    if (!ledger.ok()) return;
+    std::string kept;
+    for (const std::string& line : splitLf(ledger.read())) {
+        std::size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        std::string path = line.substr(tab + 1);
+        bool replaced = false;
+        for (const std::string& p : absolutePaths) replaced = replaced || p == path;
+        if (!replaced && ledgerLine(path) == line) kept += line + "\n";
+    }
+    for (const std::string& p : absolutePaths)
+        if (std::optional<std::string> line = ledgerLine(p)) kept += *line + "\n";
+    ledger.replace(kept);
+}
+
+class MappedView : public FileView {
+public:
+    MappedView(HANDLE mapping, const void* address, std::size_t size) : mapping_(mapping), address_(address), size_(size) {}
+    ~MappedView() override {
+        if (address_) UnmapViewOfFile(address_);
+        if (mapping_) CloseHandle(mapping_);
+    }
+    Bytes bytes() const override { return Bytes(static_cast<const unsigned char*>(address_), size_); }
+
+private:
+    HANDLE mapping_;
+    const void* address_;
+    std::size_t size_;
+};
+
+class HandleWriter : public FileWriter {
+public:
+    explicit HandleWriter(HANDLE h) : h_(h) { buffer_.reserve(bufferSize); }
+    ~HandleWriter() override {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    void write(Bytes data) override {
+        if (failed_) return;
+        if (buffer_.size() + data.size() > bufferSize) flush();
+        if (data.size() >= bufferSize) {
+            if (!writeAll(h_, data.data(), data.size())) fail();
+            return;
+        }
+        buffer_.insert(buffer_.end(), data.begin(), data.end());
+    }
+    bool close(std::string& error) override {
+        flush();
+        if (!failed_ && !FlushFileBuffers(h_)) fail();
+        if (!CloseHandle(h_) && !failed_) fail();
+        h_ = INVALID_HANDLE_VALUE;
+        if (failed_) error = "cannot write the output: " + errorText(code_);
+        return !failed_;
+    }
+
+private:
+    static constexpr std::size_t bufferSize = 1 << 20;
+    HANDLE h_;
+    bool failed_ = false;
+    DWORD code_ = 0;
+    std::vector<unsigned char> buffer_;
+
+    void fail() {
+        if (!failed_) code_ = GetLastError();
+        failed_ = true;
+    }
+    void flush() {
+        if (!failed_ && !buffer_.empty() && !writeAll(h_, buffer_.data(), buffer_.size())) fail();
+        buffer_.clear();
+    }
+};
+
+}  // namespace
+
+RunResult run(const std::vector<std::string>& argv, int) {
+    RunResult result;
+    result.error = "cannot start " + (argv.empty() ? std::string("a program") : argv[0]) + ": not available here";
+    return result;
+}
+
+bool exists(const std::string& path) { return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool isFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesW(wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+    return identity(a, ia) && identity(b, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    Handle h(CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.ok()) return std::nullopt;
+    return readAll(h.h);
+}
+
+std::string absolute(const std::string& path) {
+    std::wstring full(32768, L'\0');
+    DWORD n = GetFullPathNameW(wide(path).c_str(), DWORD(full.size()), full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return path;
+    full.resize(n);
+    return utf8(full);
+}
+
+std::unique_ptr<FileView> FileView::open(const std::string& path, std::string& error) {
+    Handle h(CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!h.ok()) {
+        error = "cannot open " + path + ": " + errorText(GetLastError());
+        return nullptr;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(h.h, &size)) {
+        error = path + " is not a file";
+        return nullptr;
+    }
+    if (size.QuadPart == 0) return std::make_unique<MappedView>(nullptr, nullptr, 0);
+    HANDLE mapping = CreateFileMappingW(h.h, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    const void* address = mapping ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
+    if (!address) {
+        error = "cannot read " + path + ": " + errorText(GetLastError());
+        if (mapping) CloseHandle(mapping);
+        return nullptr;
+    }
+    return std::make_unique<MappedView>(mapping, address, std::size_t(size.QuadPart));
+}
+
+std::unique_ptr<FileWriter> FileWriter::open(const std::string& path, std::string& error) {
+    HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        error = "cannot open " + path + " for writing: " + errorText(GetLastError());
+        return nullptr;
+    }
+    return std::make_unique<HandleWriter>(h);
+}
+
+bool madeByTools(const std::string& path) {
+    std::optional<std::string> now = ledgerLine(absolute(path));
+    if (!now) return false;
+    Ledger ledger(false);
+    if (!ledger.ok()) return false;
+    for (const std::string& line : splitLf(ledger.read()))
+        if (line == *now) return true;
+    return false;
+}
+
+Outputs::Outputs(std::vector<std::string> inputs) : inputs_(std::move(inputs)) {}
+
+Outputs::~Outputs() { discard(); }
+
+std::optional<std::string> Outputs::stage(const std::string& target, std::string& error) {
+    if (target.empty() || target.back() == '/' || target.back() == '\\' || isFolder(target)) {
+        error = "the output " + target + " is not a file name";
+        return std::nullopt;
+    }
+    for (const std::string& input : inputs_)
+        if (input == target || sameFile(input, target)) {
+            error = "the output " + target + " is an input of this step; it is not written over";
+            return std::nullopt;
+        }
+    for (const Entry& e : entries_)
+        if (e.target == target || sameFile(e.target, target)) {
+            error = "the output " + target + " is named twice";
+            return std::nullopt;
+        }
+    if (exists(target)) {
+        if (!madeByTools(target)) {
+            error = "the output " + target + " already exists and was not made by this program; it is left alone";
+            return std::nullopt;
+        }
+        // An earlier output of ours goes now, so that whatever stands under
+        // that name after this run is this run's work.
+        if (!DeleteFileW(wide(target).c_str())) {
+            error = "cannot remove the earlier " + target + ": " + errorText(GetLastError());
+            return std::nullopt;
+        }
+    }
+    // Staging name: the target's name with ".part-PID-N" before its extension.
+    std::string folder = folderOf(target), name = target.substr(folder.size());
+    std::size_t dot = name.rfind('.');
+    std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    std::string extension = stem.size() == name.size() ? "" : name.substr(dot);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string staged = folder + stem + ".part-" + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(entries_.size() * 100 + std::size_t(attempt)) + extension;
+        HANDLE h = CreateFileW(wide(staged).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            entries_.push_back({staged, target});
+            return staged;
+        }
+        DWORD code = GetLastError();
+        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
+            error = "cannot create a file next to " + target + ": " + errorText(code);
+            return std::nullopt;
+        }
+    }
+    error = "cannot find a free temporary name next to " + target;
+    return std::nullopt;
+}
+
+bool Outputs::commit(std::string& error) {
+    std::vector<std::string> made;
+    bool ok = true;
+    for (Entry& e : entries_) {
+        if (e.staged.empty()) continue;
+        // Without MOVEFILE_REPLACE_EXISTING: a move never replaces.
+        if (!MoveFileExW(wide(e.staged).c_str(), wide(e.target).c_str(), MOVEFILE_WRITE_THROUGH)) {
+            DWORD code = GetLastError();
+            error = "cannot put " + e.target + " in place: " +
+                    (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS
+                         ? std::string("a file of that name appeared meanwhile")
+                         : errorText(code));
+            ok = false;
+            break;
+        }
+        e.staged.clear();
+        made.push_back(absolute(e.target));
+    }
+    recordMade(made);
+    discard();
+    return ok;
+}
+
+void Outputs::discard() {
+    for (Entry& e : entries_) {
+        if (!e.staged.empty()) DeleteFileW(wide(e.staged).c_str());
+        e.staged.clear();
+    }
+}
+
+}  // namespace kx::adapt::sys
