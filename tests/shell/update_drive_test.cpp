@@ -57,6 +57,18 @@ TEST(UpdateCheckAtStartUp, WindowIsServedWhileTheCheckWaits) {
     EXPECT_GT(t.find(announced, first), first) << t.text();
 }
 
+// The driver's own limit on "wait", shown with the check as the worker that
+// keeps it waiting: "timeout", no further command, exit status 3.
+TEST(UpdateCheckAtStartUp, AWaitThatRunsOutEndsTheDriver) {
+    ProgramFolder folder;
+    folder.write("options.txt", "checkupdate = 1\r\n");
+    LoopbackServer server({pauseFor(3000), sendText(answer("200 OK", "86"))});
+    auto t = drive(folder, "wait\nmenus\n", {"--site", server.url(""), "--wait-limit", "1"});
+    EXPECT_EQ(t.status, 3) << t.text();
+    EXPECT_TRUE(t.has("timeout")) << t.text();
+    EXPECT_EQ(t.find("menus: Menu"), -1) << t.text();
+}
+
 TEST(UpdateCheckAtStartUp, NothingIsFetchedUnlessAllowed) {
     for (const char* options : {"checkupdate = 0\r\n", "soundenable = 1\r\n", "checkupdate = 1 \r\n"}) {
         ProgramFolder folder;
