@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Klarbrix with its tests and runs the whole
-# suite, then the network tests again under AddressSanitizer and UBSan.
+# suite; then the whole suite again under AddressSanitizer and UBSan, the
+# tests that drive the program and its workers under ThreadSanitizer, and
+# each fuzz target for a short while.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash tools/check-layers.sh
 bash tools/install-packages.sh ca-certificates g++ cmake make googletest libgtest-dev qt6-base-dev \
-  mkvtoolnix mediainfo ffmpeg curl
+  mkvtoolnix mediainfo ffmpeg curl clang libclang-rt-14-dev
 jobs=$(nproc)
 cmake -S . -B build -DKLARBRIX_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
-if grep -rqs 'httpGet' platform/http.h; then
-  cmake -S . -B build-asan -DKLARBRIX_SANITIZE=ON -DKLARBRIX_QT=OFF >/dev/null
-  cmake --build build-asan --target klarbrix_tests -j"$jobs"
-  build-asan/klarbrix_tests --gtest_filter='Http*:UpdateCheck*'
-fi
+# Sanitizer builds at -O1, of the test program and the programs it starts only:
+# AddressSanitizer and UBSan on every test, ThreadSanitizer on the tests that
+# drive the program and its workers (klarbrix-drive); the fuzz targets run in between.
+cmake -S . -B build-asan -DKLARBRIX_SANITIZE=ON -DKLARBRIX_QT=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" >/dev/null
+cmake --build build-asan -j"$jobs" --target klarbrix_tests
+cmake -S . -B build-tsan -DKLARBRIX_TSAN=ON -DKLARBRIX_QT=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" >/dev/null
+cmake --build build-tsan -j"$jobs" --target klarbrix_tests
+bash tools/fuzz.sh 20
+driven=$(grep -ohE '^TEST(_F)?\([A-Za-z0-9_]+' tests/workers/*.cpp tests/shell/*drive*.cpp tests/e2e/*.cpp \
+  | sed -E 's/^TEST(_F)?\(//' | sort -u | paste -sd'|' -)
+ctest --test-dir build-tsan --output-on-failure -j"$jobs" --timeout 300 -R "^($driven)\."
+ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 300
