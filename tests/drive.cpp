@@ -73,10 +73,15 @@ std::string Transcript::text() const {
     return all + "(exit " + std::to_string(status) + ")\n" + errors;
 }
 
+std::string programsFolder() {
+    const char* other = std::getenv("KLARBRIX_PROGRAMS_DIR");
+    return other && *other ? other : KLARBRIX_BUILD_DIR;
+}
+
 Transcript drive(const ProgramFolder& folder, const std::string& commands, const std::vector<std::string>& arguments) {
     folder.write(".commands", commands);
     std::string command =
-        "cd " + shellQuoted(folder.path()) + " && " + shellQuoted(KLARBRIX_BUILD_DIR "/klarbrix-drive");
+        "cd " + shellQuoted(folder.path()) + " && " + shellQuoted(programsFolder() + "/klarbrix-drive");
     for (const auto& argument : arguments) command += " " + shellQuoted(argument);
     command += " < .commands > .transcript 2> .errors";
     int raw = std::system(command.c_str());
