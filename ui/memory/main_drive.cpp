@@ -15,16 +15,20 @@
 int main(int argc, char** argv) {
     std::string site = KLARBRIX_SITE;
     long waitLimit = 300;
+    auto usage = [] {
+        std::fprintf(stderr, "usage: klarbrix-drive [--site URL] [--wait-limit SECONDS] < commands\n");
+        return 2;
+    };
     for (int i = 1; i < argc; ++i) {
-        char* end = nullptr;
         if (!std::strcmp(argv[i], "--site") && i + 1 < argc) {
             site = argv[++i];
             while (!site.empty() && site.back() == '/') site.pop_back();
-        } else if (!std::strcmp(argv[i], "--wait-limit") && i + 1 < argc &&
-                   (waitLimit = std::strtol(argv[++i], &end, 10)) > 0 && *end == '\0') {
+        } else if (!std::strcmp(argv[i], "--wait-limit") && i + 1 < argc) {
+            char* end = nullptr;
+            waitLimit = std::strtol(argv[++i], &end, 10);
+            if (waitLimit <= 0 || *end != '\0') return usage();
         } else {
-            std::fprintf(stderr, "usage: klarbrix-drive [--site URL] [--wait-limit SECONDS] < commands\n");
-            return 2;
+            return usage();
         }
     }
     std::ios::sync_with_stdio(false);
