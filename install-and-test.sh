@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Klarbrix with its tests and runs the whole
-# suite, makes and checks the Debian package (in CI also installed, started
-# and removed), then runs the network tests again under AddressSanitizer and UBSan.
+# suite; makes and checks the Debian package (in CI also installed, started
+# and removed); runs the whole suite again under AddressSanitizer and UBSan,
+# the tests that drive the program and its workers under ThreadSanitizer, and
+# each fuzz target for a short while; then cross-builds the Windows program
+# and runs its tests, driver scenarios and window tests under wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash tools/check-layers.sh
 bash tools/install-packages.sh ca-certificates g++ cmake make googletest libgtest-dev qt6-base-dev \
-  mkvtoolnix mediainfo ffmpeg curl fonts-liberation qt6-translations-l10n dpkg-dev file desktop-file-utils lintian
+  mkvtoolnix mediainfo ffmpeg curl fonts-liberation qt6-translations-l10n dpkg-dev file desktop-file-utils lintian \
+  clang libclang-rt-14-dev
 jobs=$(nproc)
 cmake -S . -B build -DKLARBRIX_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
@@ -17,11 +21,21 @@ if [ "${CI:-}" = true ]; then
 else
   bash tools/check-package.sh build/klarbrix_0.8.6_amd64.deb
 fi
-if grep -rqs 'httpGet' platform/http.h; then
-  cmake -S . -B build-asan -DKLARBRIX_SANITIZE=ON -DKLARBRIX_QT=OFF >/dev/null
-  cmake --build build-asan --target klarbrix_tests -j"$jobs"
-  build-asan/klarbrix_tests --gtest_filter='Http*:UpdateCheck*'
-fi
+# Sanitizer builds at -O1: AddressSanitizer and UBSan for the test program and
+# the programs it starts, every test; ThreadSanitizer for the programs that
+# the driven tests start (klarbrix-drive and the workers' programs), run from
+# the first build's test program. The fuzz targets run in between.
+cmake -S . -B build-asan -DKLARBRIX_SANITIZE=ON -DKLARBRIX_QT=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" >/dev/null
+cmake --build build-asan -j"$jobs" --target klarbrix_tests
+cmake -S . -B build-tsan -DKLARBRIX_TSAN=ON -DKLARBRIX_QT=OFF -DKLARBRIX_TESTS=OFF \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" >/dev/null
+cmake --build build-tsan -j"$jobs" --target klarbrix-drive klarbrix-cmd klarbrix-adapters
+bash tools/fuzz.sh 10
+driven=$(grep -ohE '^TEST(_F)?\([A-Za-z0-9_]+' tests/workers/*.cpp tests/shell/*drive*.cpp tests/e2e/*.cpp \
+  | sed -E 's/^TEST(_F)?\(//' | sort -u | paste -sd'|' -)
+KLARBRIX_PROGRAMS_DIR="$PWD/build-tsan" ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 300 \
+  -R "^($driven)\."
+ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 300
 
 # The Windows program: cross-built with mingw-w64, its tests and the driver
 # scenarios run under wine (a prefix of its own in build-win/), with a French

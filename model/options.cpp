@@ -15,7 +15,9 @@ OptionTable parseOptions(std::string_view fileText) {
         std::size_t equals = line.find('=');
         std::size_t keyLength = equals == std::string::npos ? 1 : equals + 2;
         std::string key = line.substr(0, keyLength);
-        table[k++] = {key, replaceAllNoCase(line, key, ""), equals == std::string::npos ? line : std::string()};
+        // The value is the rest of the line as it stands: a value that holds
+        // its key's text (a folder named "cheminremux = ") comes back whole.
+        table[k++] = {key, line.substr(key.size()), equals == std::string::npos ? line : std::string()};
     }
     return table;
 }

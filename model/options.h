@@ -13,7 +13,7 @@ namespace kx {
 
 struct optionSlot {
     std::string key;    // up to and including the first "=" and one more character
-    std::string value;  // the line with every occurrence of the key removed
+    std::string value;  // the rest of the line after the key
     std::string line;   // a line without "=", kept to be written back unchanged
 };
 

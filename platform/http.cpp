@@ -1,13 +1,12 @@
-// The HTTP/1.1 download: URL parts, the request, the status line and headers,
-// then the body by content length, chunked coding or until the peer stops,
-// written to the file in bounded blocks as it arrives.
+// The HTTP/1.1 download: URL parts, the request, the connection; the answer
+// is read by http_answer.cpp into a file (streamed in bounded blocks) or into
+// memory (bounded).
 #include "platform/http.h"
 
 #include <algorithm>
 #include <chrono>
 #include <limits>
 
-#include "base/text.h"
 #include "platform/files.h"
 #include "platform/socket.h"
 
@@ -17,12 +16,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t blockSize = 1024;             // one receive
-constexpr std::size_t headLimit = 64 * 1024;        // status line and headers
-constexpr std::size_t chunkLineLimit = 8 * 1024;    // one chunk-size line
-constexpr std::size_t writeBlock = 64 * 1024;       // gathered before each file write
-constexpr std::int64_t untilCloseBound = 1'000'000'000;
-constexpr std::size_t contentLengthDigits = 31;
+constexpr std::size_t writeBlock = 64 * 1024;  // gathered before each file write
 
 // Milliseconds left until `deadline`, never negative.
 int millisecondsLeft(Clock::time_point deadline) {
@@ -48,106 +42,41 @@ bool sendAll(net::TcpConnection& connection, std::string_view data, int seconds)
     return true;
 }
 
-// One block of at most `size` bytes, waiting up to `seconds` for it to begin.
-// 0 when nothing arrived: time-out, the peer's end, or an error.
-std::size_t receiveBlock(net::TcpConnection& connection, char* buffer, std::size_t size, int seconds) {
-    const auto deadline = after(seconds);
-    for (;;) {
-        net::Transfer t = connection.receive(buffer, size);
-        if (t.status == net::Transfer::ok && t.count > 0) return t.count;
-        if (t.status != net::Transfer::wouldBlock) return 0;
-        int left = millisecondsLeft(deadline);
-        if (left == 0 || !connection.waitReadable(left)) return 0;
+// Reads the answer from the connection: one block of at most `size` bytes,
+// waiting up to `milliseconds` for it to begin; 0 when nothing arrived
+// (time-out, the peer's end, or an error).
+class ConnectionSource : public http::Source {
+public:
+    explicit ConnectionSource(net::TcpConnection& connection) : connection_(connection) {}
+    std::size_t receive(char* buffer, std::size_t size, int milliseconds) override {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
+        for (;;) {
+            net::Transfer t = connection_.receive(buffer, size);
+            if (t.status == net::Transfer::ok && t.count > 0) return t.count;
+            if (t.status != net::Transfer::wouldBlock) return 0;
+            int left = millisecondsLeft(deadline);
+            if (left == 0 || !connection_.waitReadable(left)) return 0;
+        }
     }
-}
 
-// ---- status line and headers ----
-
-struct Head {
-    enum State { incomplete, accepted, refused };
-    State state = incomplete;
-    std::size_t bodyStart = 0;
-    std::int64_t contentLength = -1;
-    bool chunked = false;
+private:
+    net::TcpConnection& connection_;
 };
 
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
-// A plain decimal count of at most 31 characters that fits 64 bits.
-std::optional<std::int64_t> contentLengthValue(std::string_view text) {
-    text = trimBlanks(text);
-    if (text.empty() || text.size() > contentLengthDigits) return std::nullopt;
-    std::int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        int digit = c - '0';
-        if (value > (std::numeric_limits<std::int64_t>::max() - digit) / 10) return std::nullopt;
-        value = value * 10 + digit;
-    }
-    return value;
-}
-
-// Reads the status line and headers from what has arrived so far. Lines end
-// at CR LF, a lone CR or a lone LF. `ended`: nothing more will arrive, so a
-// CR at the very end is a whole line end and an unfinished head is refused.
-Head readHead(std::string_view data, bool ended) {
-    Head head;
-    bool statusLine = true;
-    std::size_t pos = 0;
-    for (;;) {
-        std::size_t end = data.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) {
-            if (ended) head.state = Head::refused;  // the head never finished
-            return head;
-        }
-        std::size_t next = end + 1;
-        if (data[end] == '\r') {
-            if (next == data.size() && !ended) return head;  // an LF may follow
-            if (next < data.size() && data[next] == '\n') ++next;
-        }
-        std::string_view line = data.substr(pos, end - pos);
-        pos = next;
-        if (statusLine) {
-            if (line.find("200") == std::string_view::npos && line.find("302") == std::string_view::npos) {
-                head.state = Head::refused;
-                return head;
-            }
-            statusLine = false;
-            continue;
-        }
-        if (line.empty()) {
-            head.state = Head::accepted;
-            head.bodyStart = pos;
-            return head;
-        }
-        constexpr std::string_view lengthName = "content-length:", codingName = "transfer-encoding:";
-        if (line.size() >= lengthName.size() && equalsNoCase(line.substr(0, lengthName.size()), lengthName)) {
-            auto value = contentLengthValue(line.substr(lengthName.size()));
-            if (!value) {
-                head.state = Head::refused;
-                return head;
-            }
-            head.contentLength = *value;
-        } else if (line.size() >= codingName.size() && equalsNoCase(line.substr(0, codingName.size()), codingName)) {
-            if (findNoCase(line.substr(codingName.size()), "chunked") != std::string_view::npos) head.chunked = true;
-        }
-    }
-}
-
-// ---- body ----
-
-// Gathers body bytes and appends them to the file in blocks of `writeBlock`.
-class FileSink {
+// Creates or replaces the file once the answer is accepted, then appends the
+// body to it in blocks of `writeBlock`.
+class FileSink : public http::Sink {
 public:
     explicit FileSink(const std::string& path) : path_(path) { pending_.reserve(writeBlock); }
-    void write(std::string_view data) {
+    bool begin() override { return fs::writeFile(path_, {}); }
+    bool write(std::string_view data) override {
         pending_.append(data);
         if (pending_.size() >= writeBlock) flush();
+        return true;
     }
+    bool finish() override { return flush(); }
+
+private:
     // False once any write has failed.
     bool flush() {
         if (!pending_.empty()) {
@@ -157,78 +86,47 @@ public:
         return ok_;
     }
 
-private:
     const std::string& path_;
     std::string pending_;
     bool ok_ = true;
 };
 
-// The hexadecimal size at the start of a chunk line (blanks skipped, anything
-// after the digits ignored); nothing when there are no digits or it overflows.
-std::optional<std::int64_t> chunkSize(std::string_view line) {
-    line = trimBlanks(line);
-    std::int64_t value = 0;
-    std::size_t digits = 0;
-    for (char c : line) {
-        int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else break;
-        if (value > (std::numeric_limits<std::int64_t>::max() - d) / 16) return std::nullopt;
-        value = value * 16 + d;
-        ++digits;
-    }
-    if (digits == 0) return std::nullopt;
-    return value;
-}
-
-// Decodes the chunked transfer coding as bytes arrive. Ends at the chunk of
-// size 0 (trailers are not read) or at the first malformed line.
-class ChunkDecoder {
+// Keeps the body in memory, up to a limit; a longer body is refused.
+class MemorySink : public http::Sink {
 public:
-    explicit ChunkDecoder(FileSink& sink) : sink_(sink) {}
-    bool finished() const { return state_ == done; }
-
-    void feed(std::string_view in) {
-        while (!in.empty() && state_ != done) {
-            if (state_ == data) {
-                std::size_t take = std::size_t(std::min<std::int64_t>(remaining_, std::int64_t(in.size())));
-                sink_.write(in.substr(0, take));
-                in.remove_prefix(take);
-                remaining_ -= std::int64_t(take);
-                if (remaining_ == 0) state_ = dataEnd;
-                continue;
-            }
-            std::size_t lf = in.find('\n');
-            std::string_view piece = in.substr(0, lf);
-            if (line_.size() + piece.size() > chunkLineLimit) {
-                state_ = done;
-                return;
-            }
-            line_.append(piece);
-            if (lf == std::string_view::npos) return;
-            in.remove_prefix(lf + 1);
-            if (!line_.empty() && line_.back() == '\r') line_.pop_back();
-            if (state_ == dataEnd) {
-                // The line end after a chunk's data: nothing else may stand there.
-                state_ = line_.empty() ? sizeLine : done;
-            } else {
-                auto size = chunkSize(line_);
-                if (!size || *size == 0) state_ = done;
-                else remaining_ = *size, state_ = data;
-            }
-            line_.clear();
+    explicit MemorySink(std::size_t limit) : limit_(limit) {}
+    bool begin() override { return true; }
+    bool write(std::string_view data) override {
+        if (data.size() > limit_ - body_.size()) {
+            tooLong_ = true;
+            return false;
         }
+        body_.append(data);
+        return true;
     }
+    bool finish() override { return !tooLong_; }
+    std::string& body() { return body_; }
 
 private:
-    enum State { sizeLine, data, dataEnd, done };
-    FileSink& sink_;
-    State state_ = sizeLine;
-    std::string line_;
-    std::int64_t remaining_ = 0;
+    std::size_t limit_;
+    std::string body_;
+    bool tooLong_ = false;
 };
+
+// Connects, sends the request and reads the answer into `sink`; nothing
+// accepted when the URL is unusable or the connection fails.
+http::Answer download(const std::string& url, http::Sink& sink, const HttpTimeouts& timeouts,
+                      http::Deadline deadline = {}) {
+    auto parts = parseHttpUrl(url);
+    if (!parts) return {};
+    net::TcpConnection connection;
+    if (!connection.connect(parts->host, parts->port)) return {};
+    int sendSeconds = timeouts.sendSeconds;
+    if (deadline) sendSeconds = std::min(sendSeconds, (millisecondsLeft(*deadline) + 999) / 1000);
+    if (!sendAll(connection, httpRequestText(*parts), sendSeconds)) return {};
+    ConnectionSource source(connection);
+    return http::readAnswer(source, sink, timeouts, deadline);
+}
 
 }  // namespace
 
@@ -272,63 +170,17 @@ std::string httpRequestText(const HttpUrl& url) {
 }
 
 int httpGet(const std::string& url, const std::string& localFile, const HttpTimeouts& timeouts) {
-    auto parts = parseHttpUrl(url);
-    if (!parts) return 0;
-    net::TcpConnection connection;
-    if (!connection.connect(parts->host, parts->port)) return 0;
-    if (!sendAll(connection, httpRequestText(*parts), timeouts.sendSeconds)) return 0;
-
-    // Status line and headers, block by block until the empty line.
-    char block[blockSize];
-    std::string received;
-    Head head;
-    for (;;) {
-        std::size_t n = receiveBlock(connection, block, blockSize, timeouts.receiveSeconds);
-        received.append(block, n);
-        if (received.empty()) return 0;
-        head = readHead(received, n == 0);
-        if (head.state == Head::refused) return 0;
-        if (head.state == Head::accepted) break;
-        if (received.size() >= headLimit) return 0;
-    }
-
-    // Accepted: only now is the file created or replaced.
-    if (!fs::writeFile(localFile, {})) return 0;
     FileSink sink(localFile);
-    std::string_view first = std::string_view(received).substr(head.bodyStart);
+    http::Answer answer = download(url, sink, timeouts);
+    return answer.accepted && answer.stored ? 1 : 0;
+}
 
-    if (head.contentLength >= 0) {
-        std::int64_t missing = head.contentLength;
-        std::size_t take = std::size_t(std::min<std::int64_t>(missing, std::int64_t(first.size())));
-        sink.write(first.substr(0, take));
-        missing -= std::int64_t(take);
-        while (missing > 0) {
-            std::size_t want = std::size_t(std::min<std::int64_t>(missing, std::int64_t(blockSize)));
-            std::size_t n = receiveBlock(connection, block, want, timeouts.receiveSeconds);
-            if (n == 0) break;
-            sink.write({block, n});
-            missing -= std::int64_t(n);
-        }
-    } else if (head.chunked) {
-        ChunkDecoder decoder(sink);
-        decoder.feed(first);
-        while (!decoder.finished()) {
-            std::size_t n = receiveBlock(connection, block, blockSize, timeouts.receiveSeconds);
-            if (n == 0) break;
-            decoder.feed({block, n});
-        }
-    } else {
-        std::int64_t total = std::min<std::int64_t>(std::int64_t(first.size()), untilCloseBound);
-        sink.write(first.substr(0, std::size_t(total)));
-        while (total < untilCloseBound) {
-            std::size_t want = std::size_t(std::min<std::int64_t>(untilCloseBound - total, std::int64_t(blockSize)));
-            std::size_t n = receiveBlock(connection, block, want, timeouts.untilCloseSeconds);
-            if (n == 0) break;
-            sink.write({block, n});
-            total += std::int64_t(n);
-        }
-    }
-    return sink.flush() ? 1 : 0;
+std::optional<std::string> httpFetch(const std::string& url, const HttpLimits& limits) {
+    MemorySink sink(limits.maxBodyBytes);
+    auto deadline = Clock::now() + std::chrono::seconds(std::max(limits.totalSeconds, 0));
+    http::Answer answer = download(url, sink, limits.timeouts, deadline);
+    if (!answer.whole) return std::nullopt;
+    return std::move(sink.body());
 }
 
 }  // namespace kx

@@ -1,5 +1,6 @@
 // A small HTTP/1.1 client: one GET over plain TCP, the answer's body streamed
-// into a local file. Used for the update check at start-up.
+// into a local file (help pages) or kept in memory within bounds (the update
+// check at start-up).
 #pragma once
 
 #include <cstdint>
@@ -7,14 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace kx {
+#include "platform/http_answer.h"
 
-// Waits of the download, in whole seconds.
-struct HttpTimeouts {
-    int sendSeconds = 10;        // to send the whole request
-    int receiveSeconds = 10;     // for each block received
-    int untilCloseSeconds = 1;   // for each block when the body runs until the peer stops
-};
+namespace kx {
 
 // The parts of "scheme://[user-info@]host[:port][/path]" that are used.
 struct HttpUrl {
@@ -36,5 +32,19 @@ std::string httpRequestText(const HttpUrl& url);
 // written, 0 otherwise. The file is created or replaced only once the status
 // line and headers have been accepted; a body that ends early still gives 1.
 int httpGet(const std::string& url, const std::string& localFile, const HttpTimeouts& timeouts = {});
+
+// Bounds of a fetch into memory.
+struct HttpLimits {
+    HttpTimeouts timeouts;
+    // The whole download from its start; only the connect itself keeps the
+    // system's own time-out, the time it takes counts against this one.
+    int totalSeconds = 5;
+    std::size_t maxBodyBytes = 4096;  // a longer body counts as no answer
+};
+
+// The body of a "200" or "302" answer to a GET of `url`, only when it arrived
+// whole (all of its content length, the chunk of size 0, or everything until
+// the peer stopped) within `limits`; nothing otherwise. Nothing is written.
+std::optional<std::string> httpFetch(const std::string& url, const HttpLimits& limits = {});
 
 }  // namespace kx

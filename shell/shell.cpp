@@ -65,7 +65,7 @@ Shell::Shell(Ui& ui, Services services, ShellConfig config)
 
 bool Shell::busy() const {
     return analysisWorker_.running() || runWorker_.running() || queueAddWorker_.running() ||
-           queueRunWorker_.running();
+           queueRunWorker_.running() || updateWorker_.running();
 }
 
 int Shell::run() {
@@ -92,9 +92,14 @@ bool Shell::startUp() {
         ui_.closeWindow(mainWindow);
         return false;
     }
-    if (settings_.getOption(Option::checkupdate) == "1" &&
-        newerVersionPublished(config_.site, config_.workFolder, programVersion))
-        ui_.addMenuTitle(mainWindow, "Une nouvelle version est en ligne !");
+    // The check runs beside the loop, so the window is served meanwhile; the
+    // title is added whenever the answer comes.
+    if (settings_.getOption(Option::checkupdate) == "1") {
+        updateWorker_.start([this] {
+            if (newerVersionPublished(config_.site, config_.workFolder, programVersion))
+                ui_.addMenuTitle(mainWindow, "Une nouvelle version est en ligne !");
+        });
+    }
     return true;
 }
 

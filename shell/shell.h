@@ -23,7 +23,7 @@ public:
     // Start-up and the event loop; returns the exit status once the main
     // window has been closed (or the tools folder was missing).
     int run();
-    // Whether any worker is still running.
+    // Whether any worker (the update check included) is still running.
     bool busy() const;
 
 private:
@@ -58,7 +58,7 @@ private:
     Settings settings_;
     SharedState state_;
     AppContext context_;
-    Worker analysisWorker_, runWorker_, queueAddWorker_, queueRunWorker_;
+    Worker analysisWorker_, runWorker_, queueAddWorker_, queueRunWorker_, updateWorker_;
 };
 
 }  // namespace kx

@@ -3,19 +3,16 @@
 
 #include "base/text.h"
 #include "platform/files.h"
-#include "platform/http.h"
 
 namespace kx {
 
-bool newerVersionPublished(std::string_view siteUrl, const std::string& folder, std::int64_t programVersion) {
-    const std::string localFile = folder + "update.txt";
-    if (httpGet(std::string(siteUrl) + "/update.txt", localFile) == 0) return false;
-    // Read only after a successful download, so a stale copy never counts.
-    auto contents = fs::readFile(localFile);
-    if (!contents) return false;
-    auto lines = splitLines(*contents);
-    std::int64_t published = lines.empty() ? 0 : readNumber(lines.front());
-    return programVersion < published;
+bool newerVersionPublished(std::string_view siteUrl, const std::string& folder, std::int64_t programVersion,
+                           const HttpLimits& limits) {
+    std::optional<std::string> published = httpFetch(std::string(siteUrl) + "/update.txt", limits);
+    // Stored only when it came whole, so a stale or cut-off copy never counts.
+    if (!published || !fs::replaceFile(folder + "update.txt", *published)) return false;
+    auto lines = splitLines(*published);
+    return programVersion < (lines.empty() ? 0 : readNumber(lines.front()));
 }
 
 }  // namespace kx

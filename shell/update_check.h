@@ -6,11 +6,19 @@
 #include <string>
 #include <string_view>
 
+#include "platform/http.h"
+
 namespace kx {
 
-// Downloads siteUrl + "/update.txt" into folder + "update.txt" and, only when
-// that succeeded, reads the number on the file's first line. True when it is
-// greater than `programVersion`; every failure gives false, silently.
-bool newerVersionPublished(std::string_view siteUrl, const std::string& folder, std::int64_t programVersion);
+// Bounds of the check: a few seconds in all, and a version file of at most
+// 4 KiB (it holds a number); anything beyond counts as no answer.
+inline constexpr HttpLimits updateCheckLimits{{}, 5, 4096};
+
+// Fetches siteUrl + "/update.txt" and, only when the whole file arrived
+// within `limits`, stores it as folder + "update.txt" and reads the number
+// on its first line. True when it is greater than `programVersion`; every
+// failure gives false, silently, and leaves any earlier update.txt as it was.
+bool newerVersionPublished(std::string_view siteUrl, const std::string& folder, std::int64_t programVersion,
+                           const HttpLimits& limits = updateCheckLimits);
 
 }  // namespace kx

@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -22,7 +24,7 @@ std::string slurp(const std::string& path) {
     return out.str();
 }
 
-std::string quoted(const std::string& text) {
+std::string shellQuoted(const std::string& text) {
     std::string out = "'";
     for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
@@ -39,7 +41,7 @@ ProgramFolder::ProgramFolder(bool withApplications) {
 }
 
 ProgramFolder::~ProgramFolder() {
-    if (!std::getenv("KLARBRIX_KEEP_TEST_FOLDERS")) std::system(("rm -rf " + quoted(path_)).c_str());
+    if (!std::getenv("KLARBRIX_KEEP_TEST_FOLDERS")) std::system(("rm -rf " + shellQuoted(path_)).c_str());
 }
 
 void ProgramFolder::write(const std::string& name, const std::string& bytes) const {
@@ -71,10 +73,16 @@ std::string Transcript::text() const {
     return all + "(exit " + std::to_string(status) + ")\n" + errors;
 }
 
+std::string programsFolder() {
+    const char* other = std::getenv("KLARBRIX_PROGRAMS_DIR");
+    return other && *other ? other : KLARBRIX_BUILD_DIR;
+}
+
 Transcript drive(const ProgramFolder& folder, const std::string& commands, const std::vector<std::string>& arguments) {
     folder.write(".commands", commands);
-    std::string command = "cd " + quoted(folder.path()) + " && " + quoted(KLARBRIX_BUILD_DIR "/klarbrix-drive");
-    for (const auto& argument : arguments) command += " " + quoted(argument);
+    std::string command =
+        "cd " + shellQuoted(folder.path()) + " && " + shellQuoted(programsFolder() + "/klarbrix-drive");
+    for (const auto& argument : arguments) command += " " + shellQuoted(argument);
     command += " < .commands > .transcript 2> .errors";
     int raw = std::system(command.c_str());
     Transcript result;
@@ -82,6 +90,12 @@ Transcript drive(const ProgramFolder& folder, const std::string& commands, const
     std::istringstream out(folder.read(".transcript"));
     for (std::string line; std::getline(out, line);) result.lines.push_back(line);
     result.errors = folder.read(".errors");
+    // In a sanitizer build the driver and the programs it starts report what
+    // they find on standard error, whatever their exit status: a test fails.
+    for (const char* report : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "WARNING: ThreadSanitizer",
+                               "runtime error:"})
+        if (result.errors.find(report) != std::string::npos)
+            ADD_FAILURE() << "sanitizer report from klarbrix-drive or a program it started:\n" << result.errors;
     return result;
 }
 

@@ -40,6 +40,11 @@ struct Transcript {
     std::string text() const;  // every line, for failure messages
 };
 
+// The folder holding the programs the tests start (klarbrix-drive, and the
+// stand-ins in program/Applications): the build folder, unless the variable
+// KLARBRIX_PROGRAMS_DIR names another build of them (a ThreadSanitizer one).
+std::string programsFolder();
+
 // Runs klarbrix-drive in `folder` with `commands` (one a line) on its input.
 Transcript drive(const ProgramFolder& folder, const std::string& commands,
                  const std::vector<std::string>& arguments = {});

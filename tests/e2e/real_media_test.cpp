@@ -54,7 +54,7 @@ protected:
         if (!missing_.empty()) GTEST_SKIP() << "not installed: " << missing_;
         ASSERT_TRUE(sources_->ok()) << sources_->error();
         for (const char* name : toolNames) {
-            std::string built = KLARBRIX_BUILD_DIR "/program/Applications/" + std::string(name);
+            std::string built = kx::test::programsFolder() + "/program/Applications/" + std::string(name);
             ASSERT_EQ(::access(built.c_str(), X_OK), 0) << built << " is missing: build klarbrix-adapters";
             std::filesystem::create_symlink(built, f / ("Applications/" + std::string(name)));
         }

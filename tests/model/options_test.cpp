@@ -17,10 +17,17 @@ TEST(Options, KeyIsUpToTheEqualsSignAndOneMoreLetter) {
     EXPECT_EQ(formatOptions(t), "createlog = 1\r\ncheminremux = D:\\Films\\\r\nmuxsrt = \r\n");
 }
 
-TEST(Options, ValueLosesEveryOccurrenceOfTheKeyWhateverItsCase) {
+TEST(Options, ValueIsTheRestOfTheLineEvenWhenItHoldsTheKey) {
     OptionTable t = parseOptions("dtsfix = 1 DTSFIX = 0\nopenlog = 1 \n");
-    EXPECT_EQ(getOption(t, "dtsfix = "), "1 0");
+    EXPECT_EQ(getOption(t, "dtsfix = "), "1 DTSFIX = 0");
     EXPECT_EQ(getOption(t, "openlog = "), "1 ");  // a trailing blank: not "1"
+
+    // A folder whose name holds the key survives being saved and read again.
+    for (const char* folder : {"D:\\cheminremux = \\", "/srv/CHEMINREMUX = x/cheminremux = /"}) {
+        OptionTable saved = parseOptions("cheminremux = \r\n");
+        setOption(saved, "cheminremux = ", folder);
+        EXPECT_EQ(getOption(parseOptions(formatOptions(saved)), "cheminremux = "), folder);
+    }
 }
 
 TEST(Options, MalformedLinesReadAsAbsent) {

@@ -1,5 +1,6 @@
 // The HTTP download: URL parts and request text, then whole downloads from a
-// scripted loopback server (well-formed, split, stalled and broken answers).
+// scripted loopback server (well-formed, split, stalled and broken answers),
+// into a file and into memory within bounds.
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
@@ -267,4 +268,48 @@ TEST_F(HttpGet, HostByName) {
     EXPECT_EQ(httpGet("http://localhost:" + std::to_string(server.port()) + "/", file_, quick), 1);
     EXPECT_EQ(stored(), "86");
     EXPECT_NE(server.request().find("\r\nHost: localhost:" + std::to_string(server.port()) + "\r\n"), std::string::npos);
+}
+
+// ---- fetches into memory, within bounds ----
+
+namespace {
+
+std::optional<std::string> fetchInMemory(std::vector<kx::test::Step> script, HttpLimits limits = {quick, 5, 64}) {
+    LoopbackServer server(std::move(script));
+    return httpFetch(server.url("/update.txt"), limits);
+}
+
+}  // namespace
+
+TEST(HttpFetch, WholeBodiesOnly) {
+    EXPECT_EQ(fetchInMemory({sendText("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\n86\r\nEXTRA")}), "86\r\n");
+    EXPECT_EQ(fetchInMemory({sendText("HTTP/1.1 200 OK\r\n\r\nuntil the end")}), "until the end");
+    EXPECT_EQ(fetchInMemory({sendText("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\n86\r\n0\r\n\r\n")}),
+              "86");
+    // Cut off: short of the length, no last chunk, a malformed chunk; refused statuses.
+    EXPECT_FALSE(fetchInMemory({sendText("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n86")}));
+    EXPECT_FALSE(fetchInMemory({sendText("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n86"), holdOpen()}));
+    EXPECT_FALSE(fetchInMemory({sendText("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\n86\r\n")}));
+    EXPECT_FALSE(fetchInMemory({sendText("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\n86\r\nzz\r\n")}));
+    EXPECT_FALSE(fetchInMemory({sendText("HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\n86")}));
+}
+
+TEST(HttpFetch, BodiesBeyondTheLimitAreNoAnswer) {
+    const std::string limit(64, 'a'), over(65, 'a');
+    EXPECT_EQ(fetchInMemory({sendText("HTTP/1.1 200 OK\r\nContent-Length: 64\r\n\r\n" + limit)}), limit);
+    EXPECT_FALSE(fetchInMemory({sendText("HTTP/1.1 200 OK\r\nContent-Length: 65\r\n\r\n" + over)}));
+    EXPECT_FALSE(fetchInMemory({sendText("HTTP/1.1 200 OK\r\n\r\n" + over)}));
+    EXPECT_FALSE(fetchInMemory({sendText("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n41\r\n" + over +
+                                         "\r\n0\r\n\r\n")}));
+}
+
+TEST(HttpFetch, TheDeadlineEndsASlowAnswer) {
+    // Each byte comes well within the wait for one block; the whole takes longer than the deadline.
+    EXPECT_FALSE(fetchInMemory(
+        {sendText("HTTP/1.1 200 OK\r\nContent-Length: 40\r\n\r\n"), sendText(std::string(40, 'x'), 1, 100)},
+        {{10, 10, 10}, 1, 64}));
+    EXPECT_FALSE(fetchInMemory({sendText("HTTP/1.1 200 OK\r\n\r\n"), sendText(std::string(40, 'x'), 1, 100)},
+                               {{10, 10, 10}, 1, 64}));
+    EXPECT_FALSE(fetchInMemory({sendText("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n86", 1, 100)},
+                               {{10, 10, 10}, 1, 64}));
 }

@@ -1,4 +1,6 @@
-// The start-up version check against a scripted loopback site.
+// The start-up version check against a scripted loopback site: which answers
+// announce a new version, and that a slow, endless or cut-off answer is no
+// answer and leaves nothing behind.
 #include <gtest/gtest.h>
 
 #include "shell/update_check.h"
@@ -25,8 +27,9 @@ protected:
     void TearDown() override { fs::removeTree(folder_); }
 
     // The site answers "/update.txt" with `answer`; the check's verdict.
-    bool check(const std::string& answer) {
-        LoopbackServer site({sendText(answer)});
+    bool check(const std::string& answer) { return check({sendText(answer)}); }
+    bool check(std::vector<kx::test::Step> script) {
+        LoopbackServer site(std::move(script));
         bool newer = newerVersionPublished(site.url(""), folder_, programVersion);
         request_ = site.request();
         return newer;
@@ -34,6 +37,8 @@ protected:
     static std::string ok(const std::string& body) {
         return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
     }
+
+    std::string stored() { return fs::readFile(folder_ + "update.txt").value_or("(no file)"); }
 
     std::string folder_, request_;
 };
@@ -74,4 +79,37 @@ TEST_F(UpdateCheck, FailedOrRedirectedDownloadsSayNo) {
     }
     EXPECT_FALSE(newerVersionPublished("http://127.0.0.1:" + std::to_string(unused), folder_, programVersion));
     EXPECT_FALSE(newerVersionPublished("no site", folder_, programVersion));
+}
+
+TEST_F(UpdateCheck, CutOffAnswersAreNoAnswer) {
+    ASSERT_TRUE(fs::writeFile(folder_ + "update.txt", "84\r\n"));
+    // The peer stops before the announced length, or before the last chunk.
+    EXPECT_FALSE(check("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n86"));
+    EXPECT_FALSE(check("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\n86\r\n\r\n"));
+    EXPECT_EQ(stored(), "84\r\n");  // the earlier copy is left as it was
+
+    EXPECT_TRUE(check("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\n86\r\n\r\n0\r\n\r\n"));
+    EXPECT_EQ(stored(), "86\r\n");
+}
+
+TEST_F(UpdateCheck, OversizedAnswersAreNotKept) {
+    // A version file holds a number: beyond 4 KiB the answer is no answer.
+    const std::string padded = "86\r\n" + std::string(8 * 1024, 'x');
+    EXPECT_FALSE(check(ok(padded)));
+    EXPECT_FALSE(check("HTTP/1.1 200 OK\r\nContent-Length: 100000000000\r\n\r\n" + padded));
+    EXPECT_FALSE(check("HTTP/1.1 200 OK\r\n\r\n" + padded));  // until the peer stops
+    EXPECT_FALSE(fs::exists(folder_ + "update.txt"));
+
+    const std::string full = "86\r\n" + std::string(4096 - 4, 'x');
+    EXPECT_TRUE(check(ok(full)));
+    EXPECT_EQ(stored(), full);
+}
+
+TEST_F(UpdateCheck, SlowAnswerIsCutAtTheDeadline) {
+    // Every byte comes well within the wait for each block, but the whole
+    // answer would take longer than the check may: it counts as no answer.
+    const std::string body = "86\r\n" + std::string(75, 'x');
+    EXPECT_FALSE(check({sendText("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n"),
+                        sendText(body, 1, 100)}));
+    EXPECT_FALSE(fs::exists(folder_ + "update.txt"));
 }

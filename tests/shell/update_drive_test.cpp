@@ -1,6 +1,7 @@
 // The update check at start-up through klarbrix-drive --site, against a
-// scripted loopback server: which first lines announce a new version, and
-// that nothing is fetched unless the check is allowed.
+// scripted loopback server: which first lines announce a new version, that
+// the window is served while the check waits, and that nothing is fetched
+// unless the check is allowed.
 #include <gtest/gtest.h>
 
 #include "drive.h"
@@ -9,6 +10,7 @@
 
 using kx::test::drive;
 using kx::test::LoopbackServer;
+using kx::test::pauseFor;
 using kx::test::ProgramFolder;
 using kx::test::sendText;
 
@@ -25,7 +27,7 @@ std::string menusAfter(const std::string& response) {
     ProgramFolder folder;
     folder.write("options.txt", "checkupdate = 1\r\n");
     LoopbackServer server({sendText(response)});
-    auto t = drive(folder, "menus\n", {"--site", server.url("")});
+    auto t = drive(folder, "wait\nmenus\n", {"--site", server.url("")});
     EXPECT_NE(server.request().find("GET /update.txt HTTP/1.1\r\n"), std::string::npos);
     return t.lines.at(1);
 }
@@ -42,6 +44,29 @@ TEST(UpdateCheckAtStartUp, SameOrUnreadableNumbersAndRefusedAnswersDoNot) {
          {answer("200 OK", "85"), answer("200 OK", "version de klarbrix=86"), answer("404 Not Found", "86"),
           answer("302 Found", "<html><body>86</body></html>")})
         EXPECT_EQ(menusAfter(response), "menus: Menu") << response;
+}
+
+TEST(UpdateCheckAtStartUp, WindowIsServedWhileTheCheckWaits) {
+    ProgramFolder folder;
+    folder.write("options.txt", "checkupdate = 1\r\n");
+    // The site answers after two seconds; the menu bar is asked for at once.
+    LoopbackServer server({pauseFor(2000), sendText(answer("200 OK", "86"))});
+    auto t = drive(folder, "menus\nwait\nmenus\n", {"--site", server.url("")});
+    int first = t.find("menus: Menu");
+    EXPECT_GE(first, 0) << t.text();
+    EXPECT_GT(t.find(announced, first), first) << t.text();
+}
+
+// The driver's own limit on "wait", shown with the check as the worker that
+// keeps it waiting: "timeout", no further command, exit status 3.
+TEST(UpdateCheckAtStartUp, AWaitThatRunsOutEndsTheDriver) {
+    ProgramFolder folder;
+    folder.write("options.txt", "checkupdate = 1\r\n");
+    LoopbackServer server({pauseFor(3000), sendText(answer("200 OK", "86"))});
+    auto t = drive(folder, "wait\nmenus\n", {"--site", server.url(""), "--wait-limit", "1"});
+    EXPECT_EQ(t.status, 3) << t.text();
+    EXPECT_TRUE(t.has("timeout")) << t.text();
+    EXPECT_EQ(t.find("menus: Menu"), -1) << t.text();
 }
 
 TEST(UpdateCheckAtStartUp, NothingIsFetchedUnlessAllowed) {

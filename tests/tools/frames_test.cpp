@@ -170,6 +170,24 @@ TEST_F(RepairDts, ExtensionFramesAreKept) {
     EXPECT_EQ(r.stats.extensionFrames, 2);
 }
 
+TEST_F(RepairDts, ATailOfOverlongHeadersIsWalkedOnce) {
+    // A crafted end: DTS-HD extension headers every 16 bytes, each announcing
+    // a frame of a megabyte that does not fit, then one small frame that does.
+    // Each header used to search the rest of the stream again (minutes for this
+    // megabyte); the result is the same, in one pass.
+    Data tail;
+    const Data overlong{0x64, 0x58, 0x20, 0x25, 0x00, 0x3F, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0};
+    while (tail.size() < (1u << 20) - 4096) tail.insert(tail.end(), overlong.begin(), overlong.end());
+    ASSERT_EQ(dtsFrameSize(overlong.data()), 1u << 20);
+    Data extension(100, 0x55);
+    Data header{0x64, 0x58, 0x20, 0x25, 0x00, 0x01, 0xE0, 0x0C, 0x60};
+    std::copy(header.begin(), header.end(), extension.begin());
+    Repaired r = dts(concat({f1, tail, extension}));
+    EXPECT_EQ(r.out, concat({f1, extension}));
+    EXPECT_EQ(r.stats.droppedBytes, std::int64_t(tail.size()));
+    EXPECT_EQ(r.stats.droppedRuns, 1);
+}
+
 TEST(RepairFrames, NoFrameInOtherData) {
     Data noise;
     for (int k = 0; k < 5000; ++k) noise.push_back((unsigned char)(k * 7919 % 251));

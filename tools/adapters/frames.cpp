@@ -152,12 +152,18 @@ private:
 };
 
 // Whether a frame that does not fit could still be the stream's last one:
-// no valid frame header follows it.
+// no valid frame that fits follows it. `nextFit` keeps where the last search
+// found one, so that a run of headers that do not fit (a crafted tail of up
+// to a megabyte) is searched once rather than once for every header.
 template <class SizeOf>
-bool nothingFollows(Bytes in, std::size_t pos, std::size_t headerBytes, SizeOf sizeOf) {
+bool nothingFollows(Bytes in, std::size_t pos, std::size_t headerBytes, SizeOf sizeOf, std::size_t& nextFit) {
+    if (nextFit > pos) return false;
     for (std::size_t q = pos + 1; q + headerBytes <= in.size(); ++q) {
         std::size_t size = sizeOf(in.data() + q);
-        if (size > 0 && q + size <= in.size()) return false;
+        if (size > 0 && q + size <= in.size()) {
+            nextFit = q;
+            return false;
+        }
     }
     return true;
 }
@@ -245,12 +251,12 @@ RepairStats repairAc3(Bytes in, CrcMode mode, const Emit& emit) {
     RepairStats stats;
     Walker walk(in, emit, stats);
     std::vector<unsigned char> patched;
-    std::size_t pos = 0;
+    std::size_t pos = 0, nextFit = 0;
     const std::size_t n = in.size();
     while (pos < n) {
         std::size_t size = n - pos >= 6 ? ac3FrameSize(in.data() + pos) : 0;
         if (size > 0 && pos + size > n) {
-            if (nothingFollows(in, pos, 6, ac3FrameSize)) {
+            if (nothingFollows(in, pos, 6, ac3FrameSize, nextFit)) {
                 walk.truncated(pos);
                 return stats;
             }
@@ -298,12 +304,12 @@ RepairStats repairDts(Bytes in, const Emit& emit) {
     RepairStats stats;
     Walker walk(in, emit, stats);
     std::optional<std::uint64_t> lastCore;
-    std::size_t pos = 0;
+    std::size_t pos = 0, nextFit = 0;
     const std::size_t n = in.size();
     while (pos < n) {
         std::size_t size = n - pos >= 16 ? dtsFrameSize(in.data() + pos) : 0;
         if (size > 0 && pos + size > n) {
-            if (nothingFollows(in, pos, 16, dtsFrameSize)) {
+            if (nothingFollows(in, pos, 16, dtsFrameSize, nextFit)) {
                 walk.truncated(pos);
                 return stats;
             }

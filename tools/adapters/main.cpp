@@ -90,9 +90,8 @@ int runMediaInfo(const std::vector<std::string>& args) {
     if (!checkInput(console, a->source, code)) return code;
 
     sys::RunResult r = sys::run({"mediainfo", "--Output=JSON", a->source}, sys::captureOut | sys::captureErr);
-    std::optional<json::Value> root = jsonOf("mediainfo", r, error);
-    if (!root) return console.fail(error);
-    std::optional<std::string> report = makeReport(*root, error);
+    if (!r.started || r.exitCode != 0) return console.fail(toolFailure("mediainfo", r));
+    std::optional<std::string> report = reportFromJson(r.out, error);
     if (!report) return console.fail(error);
 
     if (a->report.empty()) {

@@ -293,4 +293,13 @@ std::optional<std::string> makeReport(const json::Value& root, std::string& erro
     return out;
 }
 
+std::optional<std::string> reportFromJson(std::string_view jsonText, std::string& error) {
+    json::ParseResult parsed = json::parse(jsonText);
+    if (!parsed.value) {
+        error = "mediainfo printed no readable JSON (" + parsed.error + ")";
+        return std::nullopt;
+    }
+    return makeReport(*parsed.value, error);
+}
+
 }  // namespace kx::adapt

@@ -32,4 +32,8 @@ std::string languageName(std::string_view code);
 // when the document is not such a report (`error` then says why).
 std::optional<std::string> makeReport(const json::Value& root, std::string& error);
 
+// The whole report from the text mediainfo --Output=JSON printed; empty when
+// it is no JSON or no such report (`error` then says why).
+std::optional<std::string> reportFromJson(std::string_view jsonText, std::string& error);
+
 }  // namespace kx::adapt

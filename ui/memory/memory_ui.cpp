@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <sstream>
 #include <thread>
 
@@ -27,7 +26,11 @@ bool reported(int window) { return window != mainWindow; }
 
 }  // namespace
 
-MemoryUi::MemoryUi(std::istream& commands, std::ostream& transcript) : commands_(commands), transcript_(transcript) {}
+MemoryUi::MemoryUi(std::istream& commands, std::ostream& transcript) : commands_(commands), transcript_(transcript) {
+    // Every write and flush of the transcript holds the lock; a command
+    // stream tied to it would flush it on each read, without the lock.
+    commands_.tie(nullptr);
+}
 
 MemoryUi::Control* MemoryUi::find(int control) {
     auto it = controls_.find(control);
@@ -263,20 +266,23 @@ void MemoryUi::show(int id) {
     }
 }
 
-void MemoryUi::waitIdle() {
+bool MemoryUi::waitIdle() {
     using namespace std::chrono;
-    auto limit = steady_clock::now() + seconds(300);
+    auto limit = steady_clock::now() + waitLimit_;
     while (busy_ && busy_()) {
         if (steady_clock::now() > limit) {
-            {
-                std::lock_guard lock(mutex_);
-                say("timeout");
-            }
-            std::fflush(nullptr);
-            std::_Exit(3);
+            std::lock_guard lock(mutex_);
+            say("timeout");
+            return false;
         }
         std::this_thread::sleep_for(milliseconds(10));
     }
+    return true;
+}
+
+void MemoryUi::flushTranscript() {
+    std::lock_guard lock(mutex_);
+    transcript_.flush();
 }
 
 Event MemoryUi::waitEvent() {
@@ -305,7 +311,13 @@ Event MemoryUi::waitEvent() {
             ChosenPath chosen{converted ? *converted : fromUtf8Lossy(answer), converted.has_value()};
             std::lock_guard lock(mutex_);
             (verb == "file" ? fileAnswers_ : folderAnswers_).push_back(chosen);
-        } else if (verb == "wait") waitIdle();
+        } else if (verb == "wait") {
+            if (!waitIdle()) {
+                // Nothing more is read: the program is asked to close at once.
+                timedOut_ = ended_ = true;
+                return closeRequest();
+            }
+        }
         else if (verb == "show" && in >> a) show(a);
         else if (verb == "menus") {
             std::lock_guard lock(mutex_);
@@ -315,7 +327,7 @@ Event MemoryUi::waitEvent() {
         } else std::fprintf(stderr, "klarbrix-drive: unknown command: %s\n", raw.c_str());
     }
     ended_ = true;
-    waitIdle();
+    if (!waitIdle()) timedOut_ = true;
     return closeRequest();
 }
 

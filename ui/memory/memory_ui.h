@@ -4,6 +4,7 @@
 // program in end-to-end tests (klarbrix-drive).
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <istream>
@@ -24,6 +25,14 @@ public:
     MemoryUi(std::istream& commands, std::ostream& transcript);
     // How the `wait` command learns whether the program is still working.
     void setBusyProbe(std::function<bool()> busy) { busy_ = std::move(busy); }
+    // How long the `wait` command waits for the workers (300 s unless set).
+    void setWaitLimit(std::chrono::milliseconds limit) { waitLimit_ = limit; }
+    // Whether a wait for the workers ran out of time (the transcript then
+    // says "timeout" and every later event is a close request). For the
+    // thread that waits for events.
+    bool timedOut() const { return timedOut_; }
+    // Writes out what the transcript holds, under the lock like every write.
+    void flushTranscript();
 
     bool openWindow(const WindowDesc& window) override;
     void closeWindow(int window) override;
@@ -81,7 +90,8 @@ private:
     void closeWindowLocked(int window);
     void say(const std::string& line);  // under the lock
     void show(int control);
-    void waitIdle();
+    // Until no worker runs; false when the wait limit has passed first.
+    bool waitIdle();
     ChosenPath nextAnswer(std::deque<ChosenPath>& answers);
 
     std::istream& commands_;
@@ -92,7 +102,9 @@ private:
     std::set<int> windows_;
     std::map<int, std::vector<std::string>> menuTitles_;
     std::deque<ChosenPath> fileAnswers_, folderAnswers_;
-    bool ended_ = false;
+    bool ended_ = false;     // the commands have run out (or the wait timed out)
+    bool timedOut_ = false;
+    std::chrono::milliseconds waitLimit_{300'000};
 };
 
 }  // namespace kx
