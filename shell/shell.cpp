@@ -61,11 +61,20 @@ Shell::Shell(Ui& ui, Services services, ShellConfig config)
       settings_(config_.settingsFile, services_.files),
       context_{ui_, settings_, state_, services_.launcher, services_.desktop, services_.files,
                config_.programFolder, config_.site,
-               [this] { return analysisWorker_.running(); }} {}
+               [this] { analysisWorker_.waitIdle(); }} {}
 
 bool Shell::busy() const {
     return analysisWorker_.running() || runWorker_.running() || queueAddWorker_.running() ||
            queueRunWorker_.running() || updateWorker_.running();
+}
+
+bool Shell::waitIdle(Worker::Clock::time_point deadline) const {
+    // A job may start another before it ends: wait until all are idle at once.
+    for (;;) {
+        for (const Worker* w : {&analysisWorker_, &runWorker_, &queueAddWorker_, &queueRunWorker_, &updateWorker_})
+            if (!w->waitIdle(deadline)) return false;
+        if (!busy()) return true;
+    }
 }
 
 int Shell::run() {

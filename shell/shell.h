@@ -25,6 +25,9 @@ public:
     int run();
     // Whether any worker (the update check included) is still running.
     bool busy() const;
+    // Blocks until no worker runs (woken by their ends), or until
+    // `deadline`; true when none runs.
+    bool waitIdle(Worker::Clock::time_point deadline) const;
 
 private:
     bool startUp();

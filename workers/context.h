@@ -73,7 +73,7 @@ struct AppContext {
     FileSystem& files;
     std::string programFolder;  // the folder the program started in; holds Applications
     std::string site;           // the project web site: scheme and host, no final slash
-    std::function<bool()> analysisRunning;  // whether the analysis worker still runs
+    std::function<void()> waitForAnalysis;  // returns once the analysis worker has ended
 };
 
 }  // namespace kx

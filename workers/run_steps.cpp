@@ -20,8 +20,7 @@ std::string notWritten(const std::string& path) {
 }
 
 void waitForAnalysis(AppContext& context) {
-    while (context.analysisRunning && context.analysisRunning())
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (context.waitForAnalysis) context.waitForAnalysis();
 }
 
 RunPlan currentRunPlan(AppContext& context) {

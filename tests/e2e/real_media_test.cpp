@@ -261,7 +261,7 @@ TEST_F(RealMedia, MissingTranscoderIsReportedAndLogged) {
     EXPECT_FALSE(t.has(success));
     std::string log = f.read("log.txt");
     EXPECT_NE(log.find("************************Log eac3to************************\r\n\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("Result: failed: cannot start ffprobe"), std::string::npos) << log;
+    EXPECT_NE(log.find("Result: failed: cannot start ffmpeg"), std::string::npos) << log;
     EXPECT_EQ(films(), (std::vector<std::string>{"film.mkv", "film.srt"}));
 }
 

@@ -4,6 +4,7 @@
 
 #include <future>
 #include <stdexcept>
+#include <thread>
 
 #include "shell/worker.h"
 
@@ -29,4 +30,22 @@ TEST(Worker, AThrowingJobIsReportedAndFreesItsKind) {
     std::promise<void> ran;
     ASSERT_TRUE(worker.start([&ran] { ran.set_value(); }));
     ran.get_future().wait();
+}
+
+TEST(Worker, WaitingForTheEndIsWokenByIt) {
+    Worker worker;
+    EXPECT_TRUE(worker.waitIdle());  // nothing runs
+    std::promise<void> release;
+    auto released = release.get_future().share();
+    int result = 0;
+    ASSERT_TRUE(worker.start([released, &result] {
+        released.wait();
+        result = 42;
+    }));
+    EXPECT_FALSE(worker.waitIdle(Worker::Clock::now()));  // a deadline already passed
+    std::thread releaser([&release] { release.set_value(); });
+    EXPECT_TRUE(worker.waitIdle());
+    EXPECT_EQ(result, 42);  // the job's work is seen once its end is
+    EXPECT_FALSE(worker.running());
+    releaser.join();
 }

@@ -3,15 +3,19 @@
 // eac3to.exe and delaycut.exe, takes the Windows command lines of the scripts
 // and does the work with Debian's mediainfo, mkvtoolnix and ffmpeg.
 // Exit codes: 0 done, 1 done with warnings, 2 failed (message on stderr).
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "base/encoding.h"
+#include "tools/adapters/audio_head.h"
 #include "tools/adapters/commands.h"
 #include "tools/adapters/json.h"
+#include "tools/adapters/matroska_head.h"
 #include "tools/adapters/report.h"
 #include "tools/adapters/repair.h"
 #include "tools/adapters/system.h"
@@ -60,7 +64,25 @@ std::optional<json::Value> jsonOf(const std::string& tool, const sys::RunResult&
     return parsed.value;
 }
 
+// The map read from the file's first bytes, when they are plain enough to
+// say what mkvmerge would (no program started).
+std::optional<TrackMap> quickTrackMap(const std::string& file) {
+    std::string ignored;
+    std::unique_ptr<sys::FileView> view = sys::FileView::open(file, ignored);
+    if (!view) return std::nullopt;
+    const Bytes bytes = view->bytes();
+    ReadAt read = [bytes](std::uint64_t offset, unsigned char* into, std::size_t size) -> std::size_t {
+        if (offset >= bytes.size()) return 0;
+        std::size_t n = std::size_t(std::min<std::uint64_t>(size, bytes.size() - offset));
+        std::memcpy(into, bytes.data() + offset, n);
+        return n;
+    };
+    if (std::optional<TrackMap> map = trackMapFromHead(read)) return map;
+    return rawTrackFileMap(file, read);
+}
+
 std::optional<TrackMap> identify(const std::string& file, std::string& error) {
+    if (std::optional<TrackMap> map = quickTrackMap(file)) return map;
     sys::RunResult r = sys::run({"mkvmerge", "-J", file}, sys::captureOut | sys::captureErr);
     // mkvmerge -J reports an unrecognised file inside its JSON, with exit code 2.
     if (r.started && r.exitCode != 0) r.exitCode = json::parse(r.out).value ? 0 : r.exitCode;
@@ -170,14 +192,11 @@ int runMkvmerge(const std::vector<std::string>& args) {
 
 // ---- eac3to.exe -------------------------------------------------------------
 
-struct AudioFacts {
-    std::string codec;
-    int channels = 0;
-    std::string sampleRate;
-    std::string bitRate;
-};
-
 std::optional<AudioFacts> probeAudio(const std::string& file, std::string& error) {
+    // A plain DTS stream says it all in its first frame.
+    std::string ignored;
+    if (std::unique_ptr<sys::FileView> view = sys::FileView::open(file, ignored))
+        if (std::optional<AudioFacts> facts = plainDtsFacts(view->bytes())) return facts;
     sys::RunResult r = sys::run({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
                                  "stream=codec_name,channels,sample_rate,bit_rate", "-of", "json", file},
                                 sys::captureOut | sys::captureErr);

@@ -200,8 +200,8 @@ public:
         buffer_.insert(buffer_.end(), data.begin(), data.end());
     }
     bool close(std::string& error) override {
+        // Not forced to the disk, like the outputs of the other tools.
         flush();
-        if (!failed_ && !FlushFileBuffers(h_)) fail();
         if (!CloseHandle(h_) && !failed_) fail();
         h_ = INVALID_HANDLE_VALUE;
         if (failed_) error = "cannot write the output: " + errorText(code_);

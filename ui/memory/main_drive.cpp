@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     kx::SystemLauncher launcher;
     kx::FileSystem files;
     kx::Shell shell(ui, {launcher, ui, files}, {kx::fs::currentFolder(), site});
-    ui.setBusyProbe([&shell] { return shell.busy(); });
+    ui.setIdleWait([&shell](auto deadline) { return shell.waitIdle(deadline); });
     int status = shell.run();
     // A wait that ran out of time ends the driver with status 3.
     if (ui.timedOut()) status = 3;

@@ -268,16 +268,10 @@ void MemoryUi::show(int id) {
 
 bool MemoryUi::waitIdle() {
     using namespace std::chrono;
-    auto limit = steady_clock::now() + waitLimit_;
-    while (busy_ && busy_()) {
-        if (steady_clock::now() > limit) {
-            std::lock_guard lock(mutex_);
-            say("timeout");
-            return false;
-        }
-        std::this_thread::sleep_for(milliseconds(10));
-    }
-    return true;
+    if (!idleWait_ || idleWait_(steady_clock::now() + waitLimit_)) return true;
+    std::lock_guard lock(mutex_);
+    say("timeout");
+    return false;
 }
 
 void MemoryUi::flushTranscript() {

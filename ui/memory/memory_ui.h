@@ -24,7 +24,11 @@ class MemoryUi : public Ui, public Desktop {
 public:
     MemoryUi(std::istream& commands, std::ostream& transcript);
     // How the `wait` command learns whether the program is still working.
-    void setBusyProbe(std::function<bool()> busy) { busy_ = std::move(busy); }
+    // What `wait` calls: blocks until the program is idle or the deadline
+    // has passed, and says whether it is idle.
+    void setIdleWait(std::function<bool(std::chrono::steady_clock::time_point deadline)> wait) {
+        idleWait_ = std::move(wait);
+    }
     // How long the `wait` command waits for the workers (300 s unless set).
     void setWaitLimit(std::chrono::milliseconds limit) { waitLimit_ = limit; }
     // Whether a wait for the workers ran out of time (the transcript then
@@ -96,7 +100,7 @@ private:
 
     std::istream& commands_;
     std::ostream& transcript_;
-    std::function<bool()> busy_;
+    std::function<bool(std::chrono::steady_clock::time_point)> idleWait_;
     std::mutex mutex_;
     std::map<int, Control> controls_;
     std::set<int> windows_;
