@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(report_scan options http_answer command_line batch_line mediainfo_report frames)
+[ ${#targets[@]} -gt 0 ] || targets=(report_scan options http_answer command_line batch_line mediainfo_report frames media_head)
 
 build=build-fuzz
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \

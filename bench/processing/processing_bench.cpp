@@ -27,6 +27,9 @@ using Clock = std::chrono::steady_clock;
 using Args = std::vector<std::string>;
 
 const std::string buildDir = KLARBRIX_BUILD_DIR;
+// Where klarbrix-drive, klarbrix-cmd and program/Applications are taken from:
+// this build, or another one (--programs) to compare two versions.
+std::string programsDir = buildDir;
 const std::string sourceDir = KLARBRIX_SOURCE_DIR;
 
 [[noreturn]] void die(const std::string& message) {
@@ -111,7 +114,7 @@ public:
             ::dup2(log, 2);
             ::close(in[1]);
             ::close(out[0]);
-            execIn(programFolder, {buildDir + "/klarbrix-drive"});
+            execIn(programFolder, {programsDir + "/klarbrix-drive"});
         }
         if (pid_ < 0) die("fork failed");
         ::close(in[0]);
@@ -255,7 +258,7 @@ Measure measureProgram(const std::string& work, const std::string& source) {
     fs::create_directories(program + "Applications");
     fs::copy_file(sourceDir + "/resources/options.txt", program + "options.txt");
     for (const char* name : standIns)
-        fs::create_symlink(buildDir + "/program/Applications/" + name, program + "Applications/" + name);
+        fs::create_symlink(programsDir + "/program/Applications/" + name, program + "Applications/" + name);
     ::sync();
 
     Measure m;
@@ -288,34 +291,84 @@ Measure measureProgram(const std::string& work, const std::string& source) {
     return m;
 }
 
-// The same tool commands, run directly (track IDs as mkvmerge numbers them).
-Measure measureDirect(const std::string& work, const std::string& source, const std::string& log) {
+// The program's queue: two jobs added, then the queue run, timed from the
+// click to its end. `sources` are two different files.
+Measure measureProgramQueue(const std::string& work, const std::vector<std::string>& sources) {
+    std::string program = work + "program/";
+    Drive drive(program, work + "drive-errors.log");
+    std::string add;
+    for (const std::string& source : sources) add += "file " + source + "\nclick 36\nwait\nclick 19\nwait\n";
+    drive.send(add + "show 21\n");
+    drive.waitFor("21 text:");
+    ::sync();
+    Measure m;
+    auto start = Clock::now();
+    drive.send("click 38\nwait\nshow 35\n");
+    drive.waitFor("35 text:");
+    m.run = since(start);
+    m.ownPeakKib = drive.ownPeakKib();
+    drive.send("show 37\n");
+    drive.waitFor("37 row 1:");
+    std::string lastRow = drive.lines.back();
+    m.peakKib = drive.finish().peakKib;
+    bool ok = lastRow.size() > 6 && lastRow.compare(lastRow.size() - 6, 6, " green") == 0 &&
+              std::count_if(drive.lines.begin(), drive.lines.end(),
+                            [](const std::string& l) { return l.rfind("37 row ", 0) == 0 && l.find(" green") != std::string::npos; }) == 2;
+    for (const std::string& source : sources) {
+        std::string result = source.substr(0, source.size() - 4) + "_remux.mkv";
+        ok = ok && fs::exists(result);
+        if (fs::exists(result)) m.resultMib += mib(double(fs::file_size(result)));
+        removeIfThere(result);
+        removeIfThere(source.substr(0, source.size() - 4) + ".srt");
+    }
+    if (!ok) {
+        for (const auto& line : drive.lines) std::fprintf(stderr, "  %s\n", line.c_str());
+        die("the program's queue run failed; see " + work + "drive-errors.log");
+    }
+    return m;
+}
+
+// The same tool commands, run directly (track IDs as mkvmerge numbers them),
+// for each source in turn, writing into a folder of its own; like the
+// program's queue, each job deletes its temporaries and the results stay
+// until the end (so no job writes into room a result freed).
+Measure measureDirectJobs(const std::string& work, const std::vector<std::string>& sources,
+                          const std::string& log) {
     std::string direct = work + "direct/";
     fs::create_directories(direct);
     ::sync();
     Measure m;
-    Finished f = mustRun({"mediainfo", source}, direct + "mediainfo.txt");
-    m.analysis = f.seconds;
-    std::vector<Args> commands = {
-        {"mkvextract", source, "tracks", "0:" + direct + "film.h264", "1:" + direct + "film.dts",
-         "2:" + direct + "film.srt"},
-        {"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y", "-i", direct + "film.dts",
-         "-map", "0:a:0", "-vn", "-sn", "-dn", "-c:a", "ac3", "-b:a", "640k", "-f", "ac3", direct + "film.ac3"},
-        {"mkvmerge", "-o", direct + "film_remux.mkv", "--default-duration", "0:25.000fps", "--compression", "0:none",
-         direct + "film.h264", "--compression", "0:none", "--language", "0:fre", direct + "film.ac3", "--language",
-         "0:fre", direct + "film.srt"}};
-    for (std::size_t k = 0; k < commands.size(); ++k) {
-        f = mustRun(commands[k], log);
-        m.steps[k] = f.seconds;
-        m.peakKib = std::max(m.peakKib, f.peakKib);
+    for (std::size_t job = 0; job < sources.size(); ++job) {
+        const std::string& source = sources[job];
+        std::string folder = direct + "job" + std::to_string(job + 1) + "/";
+        fs::create_directories(folder);
+        Finished f = mustRun({"mediainfo", source}, folder + "mediainfo.txt");
+        if (job == 0) m.analysis = f.seconds;
+        std::vector<Args> commands = {
+            {"mkvextract", source, "tracks", "0:" + folder + "film.h264", "1:" + folder + "film.dts",
+             "2:" + folder + "film.srt"},
+            {"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y", "-i", folder + "film.dts",
+             "-map", "0:a:0", "-vn", "-sn", "-dn", "-c:a", "ac3", "-b:a", "640k", "-f", "ac3", folder + "film.ac3"},
+            {"mkvmerge", "-o", folder + "film_remux.mkv", "--default-duration", "0:25.000fps", "--compression",
+             "0:none", folder + "film.h264", "--compression", "0:none", "--language", "0:fre", folder + "film.ac3",
+             "--language", "0:fre", folder + "film.srt"}};
+        for (std::size_t k = 0; k < commands.size(); ++k) {
+            f = mustRun(commands[k], log);
+            m.steps[k] += f.seconds;
+            m.peakKib = std::max(m.peakKib, f.peakKib);
+        }
+        auto start = Clock::now();
+        for (const char* name : {"film.h264", "film.dts", "film.ac3"}) removeIfThere(folder + name);
+        m.steps[3] += since(start);
+        m.resultMib += mib(double(fs::file_size(folder + "film_remux.mkv")));
     }
-    auto start = Clock::now();
-    for (const char* name : {"film.h264", "film.dts", "film.ac3"}) removeIfThere(direct + name);
-    m.steps[3] = since(start);
     for (double step : m.steps) m.run += step;
-    m.resultMib = mib(double(fs::file_size(direct + "film_remux.mkv")));
     fs::remove_all(direct);
     return m;
+}
+
+Measure measureDirect(const std::string& work, const std::string& source, const std::string& log) {
+    return measureDirectJobs(work, {source}, log);
 }
 
 // For reference: ffmpeg doing the same conversion in one pass.
@@ -334,16 +387,32 @@ Measure measureOnePass(const std::string& work, const std::string& source, const
     return m;
 }
 
-// Keeps the best time of each figure over the rounds, and the highest peak.
-void keepBest(Measure& best, const Measure& m, bool first) {
-    auto low = [first](double& a, double b) { a = first ? b : std::min(a, b); };
-    low(best.analysis, m.analysis);
-    low(best.run, m.run);
-    for (int k = 0; k < 4; ++k) low(best.steps[k], m.steps[k]);
-    best.ownPeakKib = std::max(best.ownPeakKib, m.ownPeakKib);
-    best.peakKib = std::max(best.peakKib, m.peakKib);
-    best.resultMib = m.resultMib;
-}
+// Every round's measure of one side; figures are given as the best and the
+// median over the rounds (the machine's other work only ever adds time),
+// peaks as the highest.
+struct Series {
+    std::vector<Measure> rounds;
+
+    template <typename Field>
+    double best(Field field) const {
+        double b = 0;
+        for (std::size_t k = 0; k < rounds.size(); ++k) b = k == 0 ? field(rounds[k]) : std::min(b, field(rounds[k]));
+        return b;
+    }
+    template <typename Field>
+    double median(Field field) const {
+        std::vector<double> v;
+        for (const Measure& m : rounds) v.push_back(field(m));
+        std::sort(v.begin(), v.end());
+        if (v.empty()) return 0;
+        return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    }
+    long peak(long Measure::*field) const {
+        long p = 0;
+        for (const Measure& m : rounds) p = std::max(p, m.*field);
+        return p;
+    }
+};
 
 std::string megabytes(long kib) {
     char text[32];
@@ -356,24 +425,28 @@ std::string megabytes(long kib) {
 int main(int argc, char** argv) {
     double wantedMib = 1024;
     int rounds = 3;
-    bool keep = false;
+    bool keep = false, queue = true;
+    std::string workParent = buildDir;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--keep")) keep = true;
+        else if (!std::strcmp(argv[i], "--no-queue")) queue = false;
+        else if (!std::strcmp(argv[i], "--work") && i + 1 < argc) workParent = argv[++i];
+        else if (!std::strcmp(argv[i], "--programs") && i + 1 < argc) programsDir = fs::absolute(argv[++i]).string();
         else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
             rounds = std::atoi(argv[++i]);
         else if (std::atof(argv[i]) > 0) wantedMib = std::atof(argv[i]);
-        else die("usage: processing_bench [SIZE_MB (1024)] [--rounds N (3)] [--keep]");
+        else die("usage: processing_bench [SIZE_MB (1024)] [--rounds N (3)] [--work FOLDER] [--programs BUILD] [--no-queue] [--keep]");
     }
     for (const char* tool : {"ffmpeg", "ffprobe", "mkvmerge", "mkvextract", "mediainfo"})
         if (which(tool).empty()) die(std::string(tool) + " is not installed");
     for (const char* name : standIns)
-        if (::access((buildDir + "/program/Applications/" + name).c_str(), X_OK) != 0)
+        if (::access((programsDir + "/program/Applications/" + name).c_str(), X_OK) != 0)
             die(std::string("program/Applications/") + name + " is missing: build klarbrix-adapters");
-    if (::access((buildDir + "/klarbrix-drive").c_str(), X_OK) != 0 ||
-        ::access((buildDir + "/klarbrix-cmd").c_str(), X_OK) != 0)
+    if (::access((programsDir + "/klarbrix-drive").c_str(), X_OK) != 0 ||
+        ::access((programsDir + "/klarbrix-cmd").c_str(), X_OK) != 0)
         die("klarbrix-drive and klarbrix-cmd must be built");
 
-    std::string work = buildDir + "/processing_bench.work/";
+    std::string work = fs::absolute(workParent).string() + "/processing_bench.work/";
     fs::remove_all(work);
     fs::create_directories(work);
     std::string log = work + "tools.log";
@@ -388,47 +461,73 @@ int main(int argc, char** argv) {
     // Read once, so that no side starts with a cold cache; every measure
     // starts after sync(), so none pays for the writes of the one before.
     mustRun({"cat", source}, "/dev/null");
+    // The queue's second job needs a file of its own.
+    std::string second = work + "films/film2.mkv";
+    if (queue) fs::copy_file(source, second);
 
-    Measure program, direct, onePass;
+    Series program, direct, onePass, programQueue, directQueue;
     for (int round = 0; round < rounds; ++round) {
         std::printf("round %d of %d...\n", round + 1, rounds);
         std::fflush(stdout);
         // The order changes from round to round.
-        Measure p, d;
         if (round % 2 == 0) {
-            p = measureProgram(work, source);
-            d = measureDirect(work, source, log);
+            program.rounds.push_back(measureProgram(work, source));
+            direct.rounds.push_back(measureDirect(work, source, log));
         } else {
-            d = measureDirect(work, source, log);
-            p = measureProgram(work, source);
+            direct.rounds.push_back(measureDirect(work, source, log));
+            program.rounds.push_back(measureProgram(work, source));
         }
-        keepBest(program, p, round == 0);
-        keepBest(direct, d, round == 0);
-        keepBest(onePass, measureOnePass(work, source, log), round == 0);
+        onePass.rounds.push_back(measureOnePass(work, source, log));
+        if (queue) {
+            auto bothDirect = [&] { directQueue.rounds.push_back(measureDirectJobs(work, {source, second}, log)); };
+            if (round % 2 == 0) bothDirect();
+            programQueue.rounds.push_back(measureProgramQueue(work, {source, second}));
+            if (round % 2 == 1) bothDirect();
+        }
     }
 
-    std::string title = "best of " + std::to_string(rounds) + (rounds == 1 ? " round" : " rounds");
-    std::printf("\n%-56s %9s   %s\n", title.c_str(), "time (s)", "peak memory");
-    auto row = [](const char* what, double seconds, const std::string& memory) {
-        std::printf("%-56s %9.2f   %s\n", what, seconds, memory.c_str());
+    auto analysis = [](const Measure& m) { return m.analysis; };
+    auto run = [](const Measure& m) { return m.run; };
+    std::string title = std::to_string(rounds) + (rounds == 1 ? " round" : " rounds") + ", seconds";
+    std::printf("\n%-56s %8s %8s   %s\n", title.c_str(), "best", "median", "peak memory");
+    auto row = [](const char* what, const Series& series, auto field, const std::string& memory) {
+        std::printf("%-56s %8.2f %8.2f   %s\n", what, series.best(field), series.median(field), memory.c_str());
     };
-    row("analysis, program (MediaInfo stand-in)", program.analysis, "(within the run's figures)");
-    row("analysis, mediainfo directly", direct.analysis, "");
-    row("run, program (delivered options)", program.run,
-        megabytes(program.ownPeakKib) + " klarbrix-drive, " + megabytes(program.peakKib) + " largest process");
-    row("run, mkvextract + ffmpeg + mkvmerge directly", direct.run, megabytes(direct.peakKib) + " largest process");
-    row("one ffmpeg pass (copy video, DTS->AC3, copy subtitles)", onePass.run, megabytes(onePass.peakKib));
+    row("analysis, program (MediaInfo stand-in)", program, analysis, "");
+    row("analysis, mediainfo directly", direct, analysis, "");
+    row("run, program (delivered options)", program, run,
+        megabytes(program.peak(&Measure::ownPeakKib)) + " klarbrix-drive, " +
+            megabytes(program.peak(&Measure::peakKib)) + " largest process");
+    row("run, mkvextract + ffmpeg + mkvmerge directly", direct, run,
+        megabytes(direct.peak(&Measure::peakKib)) + " largest process");
+    if (queue) {
+        row("queue of two jobs, program", programQueue, run,
+            megabytes(programQueue.peak(&Measure::ownPeakKib)) + " klarbrix-drive, " +
+                megabytes(programQueue.peak(&Measure::peakKib)) + " largest process");
+        row("the same two jobs' commands directly", directQueue, run,
+            megabytes(directQueue.peak(&Measure::peakKib)) + " largest process");
+    }
+    row("one ffmpeg pass (copy video, DTS->AC3, copy subtitles)", onePass, run,
+        megabytes(onePass.peak(&Measure::peakKib)));
 
-    std::printf("\n%-56s %9s %9s\n", "steps of the run", "program", "direct");
+    std::printf("\n%-56s %8s %8s   (medians)\n", "steps of the run", "program", "direct");
     const char* stepNames[4] = {"extraction (mkvextract)", "DTS to AC3 (ffmpeg)", "remux (mkvmerge; program: log too)",
                                 "the rest (clean-up, message)"};
-    for (int k = 0; k < 4; ++k) std::printf("%-56s %9.2f %9.2f\n", stepNames[k], program.steps[k], direct.steps[k]);
+    for (int k = 0; k < 4; ++k) {
+        auto step = [k](const Measure& m) { return m.steps[k]; };
+        std::printf("%-56s %8.2f %8.2f\n", stepNames[k], program.median(step), direct.median(step));
+    }
 
-    std::printf("\nresults: program %.0f MB, direct %.0f MB, one ffmpeg pass %.0f MB\n", program.resultMib,
-                direct.resultMib, onePass.resultMib);
-    std::printf("overhead of the program: run %.2fx, analysis and run %.2fx the tools run directly\n",
-                program.run / direct.run, (program.analysis + program.run) / (direct.analysis + direct.run));
-    std::printf("the program's run takes %.2fx the one ffmpeg pass\n", program.run / onePass.run);
+    std::printf("\nresults: program %.0f MB, direct %.0f MB, one ffmpeg pass %.0f MB\n",
+                program.rounds.back().resultMib, direct.rounds.back().resultMib, onePass.rounds.back().resultMib);
+    auto ratio = [&](const char* what, const Series& a, const Series& b, auto field) {
+        std::printf("%-56s %7.3fx %7.3fx\n", what, a.best(field) / b.best(field), a.median(field) / b.median(field));
+    };
+    std::printf("\n%-56s %8s %8s\n", "the program against the tools run directly", "best", "median");
+    ratio("analysis", program, direct, analysis);
+    ratio("immediate run", program, direct, run);
+    if (queue) ratio("queue run of two jobs", programQueue, directQueue, run);
+    ratio("immediate run against the one ffmpeg pass", program, onePass, run);
 
     if (!keep) fs::remove_all(work);
     return 0;
