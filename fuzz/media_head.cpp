@@ -1,7 +1,7 @@
 // The stand-ins' quick identification on any bytes: the Matroska head reader
 // and the DTS header reader never read out of bounds, and what they vouch for
-// is well formed (track IDs 0 to n-1 in entry order, a channel count AC3
-// can carry after the fold).
+// is well formed (mkvmerge's IDs 0 to n-1, mkvextract's distinct and the same
+// as mkvmerge's for a plain head, a channel count AC3 can carry).
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -29,6 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ids.insert(id);
         }
         FUZZ_CHECK(ids.size() == map->size());
+    }
+    if (std::optional<TrackMap> map = trackMapFromHead(read, Numbering::mkvextract)) {
+        std::set<std::int64_t> ids;
+        for (const auto& [number, id] : *map) {
+            FUZZ_CHECK(number >= 1 && id >= 0);
+            ids.insert(id);
+        }
+        FUZZ_CHECK(ids.size() == map->size());
+        // mkvmerge's numbering, when it vouches for the file, is the same.
+        if (std::optional<TrackMap> strict = trackMapFromHead(read)) FUZZ_CHECK(*strict == *map);
     }
     if (std::optional<TrackMap> raw = rawTrackFileMap("x.srt", read)) FUZZ_CHECK(raw->empty());
     if (std::optional<AudioFacts> facts = plainDtsFacts(Bytes(data, size))) {

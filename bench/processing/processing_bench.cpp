@@ -45,7 +45,13 @@ struct Finished {
     int status = -1;
     double seconds = 0;
     long peakKib = 0;
+    double cpuSeconds = 0;  // user and system time of it and of the children it waited for
 };
+
+double cpuOf(const rusage& usage) {
+    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
 int statusOf(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0); }
 
@@ -79,6 +85,7 @@ Finished run(const Args& argv, const std::string& logFile) {
     done.seconds = since(start);
     done.status = statusOf(raw);
     done.peakKib = usage.ru_maxrss;
+    done.cpuSeconds = cpuOf(usage);
     return done;
 }
 
@@ -176,6 +183,7 @@ public:
         }
         done.status = statusOf(raw);
         done.peakKib = usage.ru_maxrss;
+        done.cpuSeconds = cpuOf(usage);
         return done;
     }
 
@@ -249,6 +257,7 @@ struct Measure {
     long ownPeakKib = 0;  // klarbrix-drive itself (the program only)
     long peakKib = 0;     // the largest process
     double resultMib = 0;
+    double cpuSeconds = 0;  // every process, the analysis included
 };
 
 // The program: a program folder with the delivered options and the stand-ins.
@@ -276,7 +285,9 @@ Measure measureProgram(const std::string& work, const std::string& source) {
     m.steps[2] = span(drive.when("progress: 70"), drive.when("progress: 100"));
     m.steps[3] = m.run - m.steps[0] - m.steps[1] - m.steps[2];
     m.ownPeakKib = drive.ownPeakKib();
-    m.peakKib = drive.finish().peakKib;
+    Finished ended = drive.finish();
+    m.peakKib = ended.peakKib;
+    m.cpuSeconds = ended.cpuSeconds;
 
     bool ok = std::find(drive.lines.begin(), drive.lines.end(), "message: Le traitement s'est bien pass\xC3\xA9") !=
               drive.lines.end();
@@ -310,7 +321,9 @@ Measure measureProgramQueue(const std::string& work, const std::vector<std::stri
     drive.send("show 37\n");
     drive.waitFor("37 row 1:");
     std::string lastRow = drive.lines.back();
-    m.peakKib = drive.finish().peakKib;
+    Finished ended = drive.finish();
+    m.peakKib = ended.peakKib;
+    m.cpuSeconds = ended.cpuSeconds;
     bool ok = lastRow.size() > 6 && lastRow.compare(lastRow.size() - 6, 6, " green") == 0 &&
               std::count_if(drive.lines.begin(), drive.lines.end(),
                             [](const std::string& l) { return l.rfind("37 row ", 0) == 0 && l.find(" green") != std::string::npos; }) == 2;
@@ -326,6 +339,13 @@ Measure measureProgramQueue(const std::string& work, const std::vector<std::stri
         die("the program's queue run failed; see " + work + "drive-errors.log");
     }
     return m;
+}
+
+// This process's own processor time so far (its deletions count too).
+double ownCpu() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return cpuOf(usage);
 }
 
 // The same tool commands, run directly (track IDs as mkvmerge numbers them),
@@ -344,6 +364,7 @@ Measure measureDirectJobs(const std::string& work, const std::vector<std::string
         fs::create_directories(folder);
         Finished f = mustRun({"mediainfo", source}, folder + "mediainfo.txt");
         if (job == 0) m.analysis = f.seconds;
+        m.cpuSeconds += f.cpuSeconds;
         std::vector<Args> commands = {
             {"mkvextract", source, "tracks", "0:" + folder + "film.h264", "1:" + folder + "film.dts",
              "2:" + folder + "film.srt"},
@@ -356,10 +377,13 @@ Measure measureDirectJobs(const std::string& work, const std::vector<std::string
             f = mustRun(commands[k], log);
             m.steps[k] += f.seconds;
             m.peakKib = std::max(m.peakKib, f.peakKib);
+            m.cpuSeconds += f.cpuSeconds;
         }
         auto start = Clock::now();
+        double cpuBefore = ownCpu();
         for (const char* name : {"film.h264", "film.dts", "film.ac3"}) removeIfThere(folder + name);
         m.steps[3] += since(start);
+        m.cpuSeconds += ownCpu() - cpuBefore;
         m.resultMib += mib(double(fs::file_size(folder + "film_remux.mkv")));
     }
     for (double step : m.steps) m.run += step;
@@ -528,6 +552,13 @@ int main(int argc, char** argv) {
     ratio("immediate run", program, direct, run);
     if (queue) ratio("queue run of two jobs", programQueue, directQueue, run);
     ratio("immediate run against the one ffmpeg pass", program, onePass, run);
+    auto cpu = [](const Measure& m) { return m.cpuSeconds; };
+    std::printf("\n%-56s %8s %8s   (best, median)\n", "processor time, analysis included", "program", "direct");
+    std::printf("%-56s %8.2f %8.2f   %8.2f %8.2f\n", "immediate run", program.best(cpu), direct.best(cpu),
+                program.median(cpu), direct.median(cpu));
+    if (queue)
+        std::printf("%-56s %8.2f %8.2f   %8.2f %8.2f\n", "queue run of two jobs (and adding them)", programQueue.best(cpu),
+                    directQueue.best(cpu), programQueue.median(cpu), directQueue.median(cpu));
 
     if (!keep) fs::remove_all(work);
     return 0;

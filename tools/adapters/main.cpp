@@ -66,7 +66,7 @@ std::optional<json::Value> jsonOf(const std::string& tool, const sys::RunResult&
 
 // The map read from the file's first bytes, when they are plain enough to
 // say what mkvmerge would (no program started).
-std::optional<TrackMap> quickTrackMap(const std::string& file) {
+std::optional<TrackMap> quickTrackMap(const std::string& file, Numbering numbering) {
     std::string ignored;
     std::unique_ptr<sys::FileView> view = sys::FileView::open(file, ignored);
     if (!view) return std::nullopt;
@@ -77,12 +77,13 @@ std::optional<TrackMap> quickTrackMap(const std::string& file) {
         std::memcpy(into, bytes.data() + offset, n);
         return n;
     };
-    if (std::optional<TrackMap> map = trackMapFromHead(read)) return map;
+    if (std::optional<TrackMap> map = trackMapFromHead(read, numbering)) return map;
     return rawTrackFileMap(file, read);
 }
 
-std::optional<TrackMap> identify(const std::string& file, std::string& error) {
-    if (std::optional<TrackMap> map = quickTrackMap(file)) return map;
+// The track map of a file as the tool that reads it numbers its tracks.
+std::optional<TrackMap> identify(const std::string& file, Numbering numbering, std::string& error) {
+    if (std::optional<TrackMap> map = quickTrackMap(file, numbering)) return map;
     sys::RunResult r = sys::run({"mkvmerge", "-J", file}, sys::captureOut | sys::captureErr);
     // mkvmerge -J reports an unrecognised file inside its JSON, with exit code 2.
     if (r.started && r.exitCode != 0) r.exitCode = json::parse(r.out).value ? 0 : r.exitCode;
@@ -136,7 +137,7 @@ int runMkvextract(const std::vector<std::string>& args) {
     if (!checkInput(console, request->source, code)) return code;
     for (const std::string& w : request->warnings) console.warn(w);
 
-    std::optional<TrackMap> map = identify(request->source, error);
+    std::optional<TrackMap> map = identify(request->source, Numbering::mkvextract, error);
     if (!map || !mapExtractTargets(*request, *map, error)) return console.fail(error);
 
     sys::Outputs outputs({request->source});
@@ -170,7 +171,7 @@ int runMkvmerge(const std::vector<std::string>& args) {
         if (it == known.end()) {
             // A file that cannot be identified keeps its numbers; mkvmerge
             // itself then says what is wrong with it.
-            std::optional<TrackMap> map = identify(file, error);
+            std::optional<TrackMap> map = identify(file, Numbering::mkvmerge, error);
             it = known.emplace(file, map ? *map : TrackMap()).first;
         }
         maps.push_back(it->second);

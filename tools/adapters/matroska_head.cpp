@@ -100,7 +100,7 @@ std::optional<std::uint64_t> unsignedValue(const unsigned char* p, std::size_t s
     return value;
 }
 
-std::optional<TrackMap> mapOfTracks(const std::vector<unsigned char>& tracks) {
+std::optional<TrackMap> mapOfTracks(const std::vector<unsigned char>& tracks, Numbering numbering) {
     TrackMap map;
     std::int64_t nextId = 0;
     bool ok = eachChild(tracks, [&](std::uint32_t id, const unsigned char* p, std::size_t size) {
@@ -114,10 +114,12 @@ std::optional<TrackMap> mapOfTracks(const std::vector<unsigned char>& tracks) {
                                   else if (child == codecId) codec = n > 0 && q[0] != 0;
                                   return true;
                               });
-        if (!fits || !number || *number == 0 || *number > (std::uint64_t(1) << 62) || !type ||
-            !plainTrackType(*type) || !codec)
+        if (!fits) return false;
+        bool numbered = number && *number > 0 && *number <= (std::uint64_t(1) << 62);
+        std::int64_t entry = nextId++;
+        if (numbering == Numbering::mkvmerge && (!numbered || !type || !plainTrackType(*type) || !codec))
             return false;
-        return map.emplace(std::int64_t(*number), nextId++).second;
+        return !numbered || map.emplace(std::int64_t(*number), entry).second;
     });
     if (!ok || map.empty()) return std::nullopt;
     return map;
@@ -157,7 +159,7 @@ bool looksLikeText(const ReadAt& read) {
 
 }  // namespace
 
-std::optional<TrackMap> trackMapFromHead(const ReadAt& read) {
+std::optional<TrackMap> trackMapFromHead(const ReadAt& read, Numbering numbering) {
     Reader reader(read);
     std::optional<Element> header = reader.element(0);
     if (!header || header->id != ebmlId) return std::nullopt;
@@ -176,7 +178,7 @@ std::optional<TrackMap> trackMapFromHead(const ReadAt& read) {
         if (count == maxTopLevelElements || e->size == unknownSize || e->size > end - e->data) return std::nullopt;
         if (e->id == tracksId) {
             std::optional<std::vector<unsigned char>> tracks = reader.content(*e, maxTracksBytes);
-            if (map || !tracks || !(map = mapOfTracks(*tracks))) return std::nullopt;
+            if (map || !tracks || !(map = mapOfTracks(*tracks, numbering))) return std::nullopt;
         }
         at = e->data + e->size;
     }

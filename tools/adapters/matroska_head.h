@@ -17,12 +17,18 @@ namespace kx::adapt {
 // Reads at most `size` bytes at `offset` into `into`; returns how many it read.
 using ReadAt = std::function<std::size_t(std::uint64_t offset, unsigned char* into, std::size_t size)>;
 
-// The map of a Matroska file from its head: mkvmerge numbers the tracks from
-// 0 in the order of their entries. Empty optional when the file is not
-// Matroska, or when its head holds anything whose numbering this does not
-// vouch for (an entry without a number, type or codec, a number twice, an
-// unusual track type, a second Tracks element, a cluster before the tracks).
-std::optional<TrackMap> trackMapFromHead(const ReadAt& read);
+// Whose numbering a map follows. mkvmerge numbers the tracks it takes from
+// 0 in the order of their entries, but leaves out entries it cannot use (no
+// number, no type, an unusual type, a number taken twice) and numbers the
+// rest again; mkvextract counts every entry.
+enum class Numbering { mkvmerge, mkvextract };
+
+// The map of a Matroska file from its head, in the numbering given. Empty
+// optional when the file is not Matroska, when its head cannot be read up to
+// its Tracks element (a cluster first, a second Tracks element), when a number
+// is carried twice, or, for mkvmerge, when an entry is one it would leave out
+// (or has no codec): those are left to `mkvmerge -J`.
+std::optional<TrackMap> trackMapFromHead(const ReadAt& read, Numbering numbering = Numbering::mkvmerge);
 
 // For a raw track file of the kinds the scripts make (.h264, .ac3, .eac3,
 // .dts, .srt, .ass), whose first bytes are what that kind starts with: the
