@@ -35,6 +35,7 @@
 #include "base/encoding.h"
 #include "platform/shell.h"
 #include "ui/qt/dialog_rules.h"
+#include "ui/qt/first_paint.h"
 #include "ui/qt/widgets.h"
 
 namespace kx {
@@ -167,6 +168,7 @@ bool QtUi::Impl::open(const WindowDesc& desc) {
     if (hasCloseBox(desc.frame))
         top->onCloseRequest = [this, id = desc.id] { push({Event::close, 0, id}); };
     if (desc.id == mainWindow) {
+        watchFirstPaint(top);
         top->setAcceptDrops(true);
         top->onFileDropped = [this](const QString& path) {
             push({Event::control, openButton, mainWindow}, toChosenPath(path));
