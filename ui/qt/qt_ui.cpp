@@ -336,7 +336,7 @@ QtUi::QtUi() : d_(std::make_unique<Impl>()) {
     // One font throughout: the windows' controls, menus, messages, dialogs and tips.
     QApplication::setFont(controlFont());
     QToolTip::setFont(controlFont());
-    d_->tips.tipWindow()->setFont(controlFont());
+    d_->tips.setFont(controlFont());
 }
 
 QtUi::~QtUi() {
