@@ -206,6 +206,8 @@ int main(int argc, char** argv) {
         else if (a == "--verbose") verbose = true;
         else fail("usage: startup_bench [--rounds N] [--program PATH] [--reference PATH] [--verbose]");
     }
+    program = fs::absolute(program);
+    reference = fs::absolute(reference);
     if (::access(program.c_str(), X_OK) != 0) fail("no program at " + program.string());
     if (::access(reference.c_str(), X_OK) != 0) fail("no reference window at " + reference.string());
 
