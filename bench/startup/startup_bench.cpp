@@ -1,7 +1,8 @@
 // startup_bench: how long the desktop program takes from exec to the first
 // painted frame of its main window, and its resident memory at that moment,
-// against an empty Qt window of the same size; both alternately, under one X
-// server. Usage: startup_bench [--rounds N] [--program PATH] [--reference PATH] [--verbose]
+// against an empty Qt window of the same size, and against the main window
+// alone (the front end without the program behind it); in turns, under one X
+// server. Usage: startup_bench [--rounds N] [--program PATH] [--verbose]
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -196,18 +197,18 @@ fs::path scratchProgramFolder(const fs::path& program) {
 int main(int argc, char** argv) {
     int rounds = 11;
     bool verbose = false;
-    fs::path program = fs::path(KLARBRIX_BUILD_DIR) / "program" / "klarbrix";
-    fs::path reference = fs::path(KLARBRIX_BUILD_DIR) / "startup_empty_window";
+    fs::path build = KLARBRIX_BUILD_DIR;
+    fs::path program = build / "program" / "klarbrix";
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
         else if (a == "--program" && i + 1 < argc) program = argv[++i];
-        else if (a == "--reference" && i + 1 < argc) reference = argv[++i];
         else if (a == "--verbose") verbose = true;
-        else fail("usage: startup_bench [--rounds N] [--program PATH] [--reference PATH] [--verbose]");
+        else fail("usage: startup_bench [--rounds N] [--program PATH] [--verbose]");
     }
     program = fs::absolute(program);
-    reference = fs::absolute(reference);
+    fs::path reference = build / "startup_empty_window";
+    fs::path mainWindowOnly = build / "startup_main_window";
     if (::access(program.c_str(), X_OK) != 0) fail("no program at " + program.string());
     if (::access(reference.c_str(), X_OK) != 0) fail("no reference window at " + reference.string());
 
@@ -229,26 +230,31 @@ int main(int argc, char** argv) {
                                                     {"XDG_DATA_HOME", home + "/.local/share"},
                                                     {"XDG_CACHE_HOME", home + "/.cache"},
                                                     {"KLARBRIX_FIRST_PAINT_FD", "3"}});
-    std::vector<std::string> programArgs = {(folder / program.filename()).string()};
 
-    // A first start of each, not counted: files in the page cache, caches
-    // made, and the size of the main window for the reference.
-    Sample first = measure(programArgs, env, errFd);
-    std::string size = first.size;
+    struct Contender {
+        const char* name;
+        std::vector<std::string> args;
+        std::vector<Sample> samples;
+    };
+    std::vector<Contender> contenders = {{"klarbrix", {(folder / program.filename()).string()}, {}}};
+    // A first start, not counted: files in the page cache, caches made, and
+    // the size of the main window for the reference.
+    std::string size = measure(contenders[0].args, env, errFd).size;
     std::size_t x = size.find('x');
-    std::vector<std::string> referenceArgs = {reference.string(), size.substr(0, x), size.substr(x + 1)};
-    measure(referenceArgs, env, errFd);
+    if (::access(mainWindowOnly.c_str(), X_OK) == 0) contenders.push_back({"main window", {mainWindowOnly.string()}, {}});
+    contenders.push_back({"empty window", {reference.string(), size.substr(0, x), size.substr(x + 1)}, {}});
+    for (std::size_t c = 1; c < contenders.size(); ++c) measure(contenders[c].args, env, errFd);
 
-    std::vector<Sample> ours, empty;
     for (int round = 0; round < rounds; ++round) {
-        // The order changes from round to round.
-        for (int turn = 0; turn < 2; ++turn) {
-            bool programTurn = (round + turn) % 2 == 0;
-            Sample s = programTurn ? measure(programArgs, env, errFd) : measure(referenceArgs, env, errFd);
+        // Each takes its turn first, round after round.
+        for (std::size_t turn = 0; turn < contenders.size(); ++turn) {
+            Contender& c = contenders[(std::size_t(round) + turn) % contenders.size()];
+            Sample s = measure(c.args, env, errFd);
             if (verbose)
                 std::printf("round %2d  %-13s %7.1f ms  CPU %5.1f ms  VmRSS %5.1f MB  VmHWM %5.1f MB  %s\n", round + 1,
-                            programTurn ? "klarbrix" : "empty window", s.ms, s.cpuMs, s.rssMb, s.hwmMb, s.size.c_str());
-            (programTurn ? ours : empty).push_back(s);
+                            c.name, s.ms, s.cpuMs, s.rssMb, s.hwmMb, s.size.c_str());
+            if (s.size != size) fail(std::string(c.name) + " showed a window of " + s.size + ", not " + size);
+            c.samples.push_back(s);
         }
     }
 
@@ -260,36 +266,35 @@ int main(int argc, char** argv) {
     std::error_code ignored;
     fs::remove_all(folder, ignored);
 
-    auto column = [](const std::vector<Sample>& samples, double Sample::*field) {
+    // Median and least of one measure of a contender.
+    auto figures = [](const Contender& c, double Sample::*field) {
         std::vector<double> v;
-        for (const Sample& s : samples) v.push_back(s.*field);
-        return v;
+        for (const Sample& s : c.samples) v.push_back(s.*field);
+        return std::make_pair(median(v), least(v));
     };
-    struct Row {
-        const char* name;
-        std::vector<double> ms, cpu, rss, hwm;
-    };
-    Row rows[] = {{"klarbrix", column(ours, &Sample::ms), column(ours, &Sample::cpuMs), column(ours, &Sample::rssMb),
-                   column(ours, &Sample::hwmMb)},
-                  {"empty window", column(empty, &Sample::ms), column(empty, &Sample::cpuMs),
-                   column(empty, &Sample::rssMb), column(empty, &Sample::hwmMb)}};
+    double Sample::*fields[] = {&Sample::ms, &Sample::cpuMs, &Sample::rssMb, &Sample::hwmMb};
+    const char* units[] = {"ms", "ms", "MB", "MB"};
     std::printf("startup_bench: %d rounds under %s%s, windows of %s (median, min)\n", rounds, display.c_str(),
                 xvfb > 0 ? " (Xvfb of our own)" : "", size.c_str());
-    std::printf("%-13s %20s %20s %20s %20s\n", "", "exec to first paint", "CPU until then", "VmRSS then",
-                "VmHWM then");
-    for (const Row& r : rows)
-        std::printf("%-13s %8.1f %8.1f ms %8.1f %8.1f ms %8.1f %8.1f MB %8.1f %8.1f MB\n", r.name, median(r.ms),
-                    least(r.ms), median(r.cpu), least(r.cpu), median(r.rss), least(r.rss), median(r.hwm), least(r.hwm));
-    auto ratio = [&](std::vector<double> Row::*field) {
-        return std::make_pair(median(rows[0].*field) / median(rows[1].*field),
-                              least(rows[0].*field) / least(rows[1].*field));
-    };
-    auto [msMedian, msLeast] = ratio(&Row::ms);
-    auto [cpuMedian, cpuLeast] = ratio(&Row::cpu);
-    auto [rssMedian, rssLeast] = ratio(&Row::rss);
-    auto [hwmMedian, hwmLeast] = ratio(&Row::hwm);
-    std::printf("%-13s %8.2fx %7.2fx    %8.2fx %7.2fx    %8.2fx %7.2fx    %8.2fx %7.2fx\n", "ratio", msMedian, msLeast,
-                cpuMedian, cpuLeast, rssMedian, rssLeast, hwmMedian, hwmLeast);
-    std::printf("%-13s %9s %41s\n", "goal", "<= 1.10x", "<= 1.20x");
+    std::printf("%-22s %19s %19s %19s %19s\n", "", "exec to first paint", "CPU until then", "VmRSS then", "VmHWM then");
+    for (const Contender& c : contenders) {
+        std::printf("%-22s", c.name);
+        for (int f = 0; f < 4; ++f) {
+            auto [med, low] = figures(c, fields[f]);
+            std::printf(" %7.1f %7.1f %s", med, low, units[f]);
+        }
+        std::printf("\n");
+    }
+    const Contender& empty = contenders.back();
+    for (std::size_t i = 0; i + 1 < contenders.size(); ++i) {
+        std::printf("%-22s", (std::string(contenders[i].name) + " / empty").c_str());
+        for (int f = 0; f < 4; ++f) {
+            auto [med, low] = figures(contenders[i], fields[f]);
+            auto [emptyMed, emptyLow] = figures(empty, fields[f]);
+            std::printf(" %6.2fx %6.2fx   ", med / emptyMed, low / emptyLow);
+        }
+        std::printf("\n");
+    }
+    std::printf("%-22s %8s %40s\n", "goal, klarbrix / empty", "<= 1.10x", "<= 1.20x");
     return 0;
 }
