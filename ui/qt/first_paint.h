@@ -1,6 +1,7 @@
 // The start-up measure's hook (bench/startup/): with KLARBRIX_FIRST_PAINT_FD
 // naming an open descriptor, the first paint of the watched window writes
-// "painted WIDTHxHEIGHT\n" on it, waits until the other end closes it (so the resident
+// "painted WIDTHxHEIGHT CPU\n" on it (CPU: the process's processor time so
+// far in microseconds, threads that have ended included), waits until the other end closes it (so the resident
 // memory of that moment can be read), then ends the process. Unset: nothing.
 #pragma once
 
@@ -9,6 +10,7 @@
 #include <QObject>
 #include <QWidget>
 
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,8 +38,11 @@ protected:
 
 private:
     static void report(int fd, int width, int height) {
-        char line[48];
-        int length = std::snprintf(line, sizeof line, "painted %dx%d\n", width, height);
+        timespec cpu{};
+        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+        char line[64];
+        int length = std::snprintf(line, sizeof line, "painted %dx%d %lld\n", width, height,
+                                   (long long)cpu.tv_sec * 1000000 + cpu.tv_nsec / 1000);
         (void)!::write(fd, line, std::size_t(length));
         for (;;) {
             char c;
