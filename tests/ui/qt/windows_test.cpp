@@ -275,6 +275,16 @@ TEST(MainWindow, QueuePageIsMadeWhenFirstShownAsIfMadeWithTheWindow) {
     }
     EXPECT_EQ(focusChain(controlWidget(ui, mainWindow, "mainPanel"), expected.size()), expected);
 
+    // Drawn as when the page is made with the window.
+    QImage lazily = top->grab().toImage();
+    {
+        QtUi eager;
+        ASSERT_TRUE(openMainWindow(eager));
+        QWidget* whole = eager.windowWidget(mainWindow);
+        whole->findChild<QTabWidget*>("mainPanel")->setCurrentIndex(1);
+        EXPECT_TRUE(whole->grab().toImage() == lazily);
+    }
+
     // The tip given as the window opened, before the button was made.
     ASSERT_TRUE(test::activate(top));
     EXPECT_EQ(test::hover(controlWidget(ui, mainWindow, "processQueueButton")),
