@@ -154,10 +154,12 @@ public:
     void close(int id) {
         auto it = windows.find(id);
         if (it == windows.end()) return;
-        delete it->second.top.data();
+        // Forgotten before the widgets go, so nothing their going sets off finds it.
+        QPointer<TopWindow> top = it->second.top;
         windows.erase(it);
         std::erase_if(controls, [id](const auto& entry) { return entry.second.window == id; });
         std::erase_if(pendingControls, [id](const auto& entry) { return entry.second == id; });
+        delete top.data();
     }
 
     bool open(const WindowDesc& desc);
@@ -399,7 +401,9 @@ QtUi::QtUi() : d_(std::make_unique<Impl>()) {
 }
 
 QtUi::~QtUi() {
-    for (auto& [id, window] : d_->windows) delete window.top.data();
+    std::vector<int> open;
+    for (const auto& entry : d_->windows) open.push_back(entry.first);
+    for (int id : open) d_->close(id);
 }
 
 QWidget* QtUi::windowWidget(int window) {
