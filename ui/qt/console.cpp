@@ -19,10 +19,16 @@ const QString droppedMark = QStringLiteral("[...]");
 
 }  // namespace
 
-ConsoleWindow::ConsoleWindow() : view_(new QPlainTextEdit(this)), decoder_(QStringDecoder::Utf8) {
+ConsoleWindow::ConsoleWindow() : decoder_(QStringDecoder::Utf8) {
     setObjectName(QStringLiteral("console"));
     setWindowTitle(QStringLiteral("Klarbrix - sortie des outils"));
     setAttribute(Qt::WA_ShowWithoutActivating);
+    resize(720, 360);
+}
+
+QPlainTextEdit* ConsoleWindow::view() {
+    if (view_) return view_;
+    view_ = new QPlainTextEdit(this);
     view_->setObjectName(QStringLiteral("consoleText"));
     view_->setReadOnly(true);
     view_->setUndoRedoEnabled(false);
@@ -36,7 +42,12 @@ ConsoleWindow::ConsoleWindow() : view_(new QPlainTextEdit(this)), decoder_(QStri
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
-    resize(720, 360);
+    return view_;
+}
+
+void ConsoleWindow::setVisible(bool visible) {
+    if (visible) view();
+    QWidget::setVisible(visible);
 }
 
 void ConsoleWindow::feed(std::string_view output) {
@@ -57,7 +68,7 @@ void ConsoleWindow::feed(std::string_view output) {
 
 void ConsoleWindow::expectRun() { openOnOutput_ = true; }
 
-QString ConsoleWindow::text() const { return view_->toPlainText(); }
+QString ConsoleWindow::text() const { return view_ ? view_->toPlainText() : QString(); }
 
 void ConsoleWindow::showPending() {
     std::string bytes;
@@ -93,9 +104,10 @@ void ConsoleWindow::showPending() {
         }
     }
 
-    QScrollBar* scroll = view_->verticalScrollBar();
+    QPlainTextEdit* shown = view();
+    QScrollBar* scroll = shown->verticalScrollBar();
     bool atEnd = scroll->value() == scroll->maximum();
-    QTextCursor cursor(view_->document());
+    QTextCursor cursor(shown->document());
     cursor.movePosition(QTextCursor::End);
     cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
     cursor.insertText(added + line_);

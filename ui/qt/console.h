@@ -36,10 +36,15 @@ public:
     // What the window shows (the windows' thread; for tests).
     QString text() const;
 
+    void setVisible(bool visible) override;
+
 private:
     void showPending();
+    // The text view, made with the first output or the first showing: a
+    // program that runs nothing never pays for it.
+    QPlainTextEdit* view();
 
-    QPlainTextEdit* view_;
+    QPlainTextEdit* view_ = nullptr;
     QStringDecoder decoder_;
     QString line_;         // the last line as shown, still open
     bool carriageReturn_ = false;  // the next letter starts the open line again

@@ -16,10 +16,12 @@
 #include "shell/shell.h"
 #include "ui/qt/console.h"
 #include "ui/qt/desktop.h"
+#include "ui/qt/font_warm_up.h"
 #include "ui/qt/qt_ui.h"
 #include "ui/qt/widgets.h"
 
 int main(int argc, char** argv) {
+    kx::FontWarmUp fonts;
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("klarbrix"));
     kx::useFrench(app);
@@ -32,6 +34,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    fonts.wait();
     kx::QtUi ui;
     kx::ConsoleWindow console;
     kx::SystemLauncher launcher([&console](std::string_view output) { console.feed(output); });

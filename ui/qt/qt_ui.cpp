@@ -35,6 +35,7 @@
 #include "base/encoding.h"
 #include "platform/shell.h"
 #include "ui/qt/dialog_rules.h"
+#include "ui/qt/first_paint.h"
 #include "ui/qt/widgets.h"
 
 namespace kx {
@@ -64,10 +65,26 @@ bool hasCloseBox(WindowFrame frame) {
 
 class QtUi::Impl : public QObject {
 public:
+    // A control of a panel page not shown yet, with its own copy of the texts.
+    struct PendingControl {
+        ControlDesc desc;
+        std::string name, caption;
+    };
+    struct Tip {
+        QString text, title;
+        int icon;
+    };
     struct Window {
         QPointer<TopWindow> top;
         QLabel* status = nullptr;
         QMenuBar* menuBar = nullptr;
+        QTabWidget* panel = nullptr;
+        std::vector<int> order;  // every control, in creation order (the Tab order)
+        // The controls of the pages other than the first are made when their
+        // page is first shown, or when one of them is first asked for: most
+        // sessions never open the queue, and start-up does not pay for it.
+        std::vector<PendingControl> pending;
+        std::map<int, Tip> pendingTips;
     };
     struct Control {
         QPointer<QWidget> widget;
@@ -92,6 +109,7 @@ public:
     // The widget of a control of the given kinds, or null.
     template <typename W>
     W* find(int id) {
+        if (auto waiting = pendingControls.find(id); waiting != pendingControls.end()) makePending(waiting->second);
         auto it = controls.find(id);
         if (it == controls.end() || !it->second.widget) return nullptr;
         return dynamic_cast<W*>(it->second.widget.data());
@@ -136,16 +154,24 @@ public:
     void close(int id) {
         auto it = windows.find(id);
         if (it == windows.end()) return;
-        delete it->second.top.data();
+        // Forgotten before the widgets go, so nothing their going sets off finds it.
+        QPointer<TopWindow> top = it->second.top;
         windows.erase(it);
         std::erase_if(controls, [id](const auto& entry) { return entry.second.window == id; });
+        std::erase_if(pendingControls, [id](const auto& entry) { return entry.second == id; });
+        delete top.data();
     }
 
     bool open(const WindowDesc& desc);
     QWidget* makeControl(const ControlDesc& c, int window, QWidget* parent);
+    // Makes the window's pending controls, shows those of a shown page, gives
+    // them the tips they were given meanwhile and puts them in the Tab order.
+    void makePending(int window);
+    void setTabOrder(const Window& window);
 
     std::map<int, Window> windows;
     std::map<int, Control> controls;
+    std::map<int, int> pendingControls;  // control -> window
     BalloonTips tips;
 
     std::mutex queueMutex;
@@ -167,6 +193,7 @@ bool QtUi::Impl::open(const WindowDesc& desc) {
     if (hasCloseBox(desc.frame))
         top->onCloseRequest = [this, id = desc.id] { push({Event::close, 0, id}); };
     if (desc.id == mainWindow) {
+        watchFirstPaint(top);
         top->setAcceptDrops(true);
         top->onFileDropped = [this](const QString& path) {
             push({Event::control, openButton, mainWindow}, toChosenPath(path));
@@ -176,7 +203,8 @@ bool QtUi::Impl::open(const WindowDesc& desc) {
     auto* layout = new QVBoxLayout(top);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    Window window{top};
+    Window window;
+    window.top = top;
     if (!desc.menuTitle.empty()) {
         window.menuBar = new QMenuBar(top);
         QMenu* menu = window.menuBar->addMenu(withoutMnemonics(toQt(desc.menuTitle)));
@@ -208,19 +236,23 @@ bool QtUi::Impl::open(const WindowDesc& desc) {
     }
 
     // Controls in creation order; the pages of the panel hold theirs.
-    QTabWidget* panel = nullptr;
-    std::vector<QWidget*> focusable;
     for (const ControlDesc& c : desc.controls) {
-        QWidget* parent = client;
-        if (c.page >= 0 && panel && c.page < panel->count()) parent = panel->widget(c.page);
-        QWidget* w = makeControl(c, desc.id, parent);
-        if (c.kind == ControlKind::tabPanel) {
-            panel = static_cast<QTabWidget*>(w);
-            for (std::string_view title : desc.tabs) panel->addTab(new QWidget, withoutMnemonics(toQt(title)));
+        QTabWidget* panel = window.panel;
+        bool onPage = c.page >= 0 && panel && c.page < panel->count();
+        window.order.push_back(c.id);
+        if (onPage && c.page != panel->currentIndex()) {
+            window.pending.push_back({c, std::string(c.name), std::string(c.caption)});
+            pendingControls[c.id] = desc.id;
+            continue;
         }
-        if (w->focusPolicy() & Qt::TabFocus) focusable.push_back(w);
+        QWidget* w = makeControl(c, desc.id, onPage ? panel->widget(c.page) : client);
+        if (c.kind == ControlKind::tabPanel) {
+            window.panel = static_cast<QTabWidget*>(w);
+            for (std::string_view title : desc.tabs) window.panel->addTab(new QWidget, withoutMnemonics(toQt(title)));
+            connect(window.panel, &QTabWidget::currentChanged, this, [this, id = desc.id] { makePending(id); });
+        }
     }
-    for (std::size_t i = 1; i < focusable.size(); ++i) QWidget::setTabOrder(focusable[i - 1], focusable[i]);
+    setTabOrder(window);
     windows[desc.id] = window;
 
     if (fixed) layout->activate();
@@ -231,6 +263,37 @@ bool QtUi::Impl::open(const WindowDesc& desc) {
     else top->move(area.topLeft());
     top->show();
     return true;
+}
+
+void QtUi::Impl::makePending(int id) {
+    auto it = windows.find(id);
+    if (it == windows.end() || it->second.pending.empty()) return;
+    Window& window = it->second;
+    std::vector<PendingControl> pending = std::exchange(window.pending, {});
+    std::map<int, Tip> tipsGiven = std::exchange(window.pendingTips, {});
+    for (PendingControl& p : pending) {
+        pendingControls.erase(p.desc.id);
+        p.desc.name = p.name;
+        p.desc.caption = p.caption;
+        QWidget* page = window.panel->widget(p.desc.page);
+        QWidget* w = makeControl(p.desc, id, page);
+        if (page->isVisible()) w->show();  // children made after their parent was shown stay hidden otherwise
+        if (auto tip = tipsGiven.find(p.desc.id); tip != tipsGiven.end())
+            tips.attach(w, tip->second.text, tip->second.title, tip->second.icon);
+    }
+    setTabOrder(window);
+}
+
+void QtUi::Impl::setTabOrder(const Window& window) {
+    QWidget* previous = nullptr;
+    for (int id : window.order) {
+        auto it = controls.find(id);
+        if (it == controls.end() || !it->second.widget) continue;
+        QWidget* w = it->second.widget;
+        if (!(w->focusPolicy() & Qt::TabFocus)) continue;
+        if (previous) QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
 }
 
 QWidget* QtUi::Impl::makeControl(const ControlDesc& c, int window, QWidget* parent) {
@@ -334,14 +397,17 @@ QtUi::QtUi() : d_(std::make_unique<Impl>()) {
     // One font throughout: the windows' controls, menus, messages, dialogs and tips.
     QApplication::setFont(controlFont());
     QToolTip::setFont(controlFont());
-    d_->tips.tipWindow()->setFont(controlFont());
+    d_->tips.setFont(controlFont());
 }
 
 QtUi::~QtUi() {
-    for (auto& [id, window] : d_->windows) delete window.top.data();
+    std::vector<int> open;
+    for (const auto& entry : d_->windows) open.push_back(entry.first);
+    for (int id : open) d_->close(id);
 }
 
 QWidget* QtUi::windowWidget(int window) {
+    d_->makePending(window);  // the window whole, as it is once every page has been shown
     auto it = d_->windows.find(window);
     return it == d_->windows.end() ? nullptr : it->second.top.data();
 }
@@ -540,6 +606,10 @@ void QtUi::setFocus(int control) {
 
 void QtUi::showBalloonTip(int control, std::string_view text, std::string_view title, int icon) {
     d_->onGui([&] {
+        if (auto waiting = d_->pendingControls.find(control); waiting != d_->pendingControls.end()) {
+            d_->windows[waiting->second].pendingTips[control] = {toQt(text), toQt(title), icon};
+            return;
+        }
         if (auto* w = d_->find<QWidget>(control)) d_->tips.attach(w, toQt(text), toQt(title), icon);
     });
 }

@@ -63,7 +63,8 @@ public:
     ChosenPath chooseFolder(std::string_view title, std::string_view initialFolder) override;
 
     // The top-level widget of an open window, or null (owning thread only;
-    // for tests and screenshots).
+    // for tests and screenshots). The controls of pages not shown yet are
+    // made first, so the window is whole.
     QWidget* windowWidget(int window);
 
     // Opens `path` the way "Ouvrir" opens a file: a click of openButton is

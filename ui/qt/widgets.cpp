@@ -112,14 +112,25 @@ const char tipText[] = "kxTipText", tipTitle[] = "kxTipTitle", tipIcon[] = "kxTi
 
 }  // namespace
 
-BalloonTips::BalloonTips() : tip_(new QFrame(nullptr, Qt::ToolTip | Qt::FramelessWindowHint)) {
+BalloonTips::BalloonTips() = default;
+
+BalloonTips::~BalloonTips() { delete tip_; }
+
+void BalloonTips::setFont(const QFont& font) {
+    font_ = font;
+    if (tip_) tip_->setFont(font);
+}
+
+QFrame* BalloonTips::tip() {
+    if (tip_) return tip_;
+    tip_ = new QFrame(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
     tip_->setObjectName("balloonTip");
     tip_->setFrameStyle(QFrame::Box | QFrame::Plain);
     tip_->setPalette(QToolTip::palette());
     tip_->setAutoFillBackground(true);
     tip_->setForegroundRole(QPalette::ToolTipText);
     tip_->setBackgroundRole(QPalette::ToolTipBase);
-    tip_->setFont(QToolTip::font());
+    tip_->setFont(font_ ? *font_ : QToolTip::font());
 
     icon_ = new QLabel(tip_);
     title_ = new QLabel(tip_);
@@ -144,9 +155,12 @@ BalloonTips::BalloonTips() : tip_(new QFrame(nullptr, Qt::ToolTip | Qt::Frameles
     column->setSizeConstraint(QLayout::SetFixedSize);
     column->addLayout(head);
     column->addWidget(body_);
+    return tip_;
 }
 
-BalloonTips::~BalloonTips() { delete tip_; }
+void BalloonTips::hide() {
+    if (tip_) tip_->hide();
+}
 
 void BalloonTips::attach(QWidget* control, const QString& text, const QString& title, int icon) {
     control->setProperty(tipText, text);
@@ -154,7 +168,7 @@ void BalloonTips::attach(QWidget* control, const QString& text, const QString& t
     control->setProperty(tipIcon, icon);
     control->removeEventFilter(this);
     control->installEventFilter(this);
-    connect(control, &QObject::destroyed, tip_, &QWidget::hide, Qt::UniqueConnection);
+    connect(control, &QObject::destroyed, this, &BalloonTips::hide, Qt::UniqueConnection);
 }
 
 bool BalloonTips::eventFilter(QObject* watched, QEvent* event) {
@@ -168,7 +182,7 @@ bool BalloonTips::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonPress:
         case QEvent::Hide:
         case QEvent::WindowDeactivate:
-            tip_->hide();
+            hide();
             break;
         default: break;
     }
@@ -178,9 +192,10 @@ bool BalloonTips::eventFilter(QObject* watched, QEvent* event) {
 void BalloonTips::show(QWidget* control, const QPoint& globalPos) {
     QString text = control->property(tipText).toString();
     if (text.isEmpty() || !control->window()->isActiveWindow()) {
-        tip_->hide();
+        hide();
         return;
     }
+    QFrame* frame = tip();
     QString title = control->property(tipTitle).toString();
     int icon = control->property(tipIcon).toInt();
     title_->setText(title);
@@ -188,7 +203,7 @@ void BalloonTips::show(QWidget* control, const QPoint& globalPos) {
     QStyle::StandardPixmap pixmaps[] = {QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxWarning,
                                         QStyle::SP_MessageBoxCritical};
     bool withIcon = !title.isEmpty() && icon >= 1 && icon <= 3;
-    if (withIcon) icon_->setPixmap(tip_->style()->standardIcon(pixmaps[icon - 1]).pixmap(16, 16));
+    if (withIcon) icon_->setPixmap(frame->style()->standardIcon(pixmaps[icon - 1]).pixmap(16, 16));
     icon_->setVisible(withIcon);
 
     // Wrap at the maximum width only when the text needs it; shorter tips
@@ -202,9 +217,9 @@ void BalloonTips::show(QWidget* control, const QPoint& globalPos) {
     body_->setFixedWidth(std::min(natural, maxWidth));
     body_->setFixedHeight(wrap ? body_->heightForWidth(maxWidth) : metrics.height());
 
-    tip_->adjustSize();
-    tip_->move(globalPos + QPoint(2, 18));
-    tip_->show();
+    frame->adjustSize();
+    frame->move(globalPos + QPoint(2, 18));
+    frame->show();
 }
 
 // The state a download thread shares with its page: the page takes it

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -79,18 +80,22 @@ public:
     BalloonTips();
     ~BalloonTips() override;
     void attach(QWidget* control, const QString& text, const QString& title, int icon);
-    // The tip window (hidden when no tip is shown).
-    QWidget* tipWindow() const { return tip_; }
+    // The font of the tips (QToolTip's font at first).
+    void setFont(const QFont& font);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void show(QWidget* control, const QPoint& globalPos);
-    QFrame* tip_;
-    QLabel* icon_;
-    QLabel* title_;
-    QLabel* body_;
+    void hide();
+    // The tip window, made when the first tip is shown (hidden when no tip is shown).
+    QFrame* tip();
+    std::optional<QFont> font_;
+    QFrame* tip_ = nullptr;
+    QLabel* icon_ = nullptr;
+    QLabel* title_ = nullptr;
+    QLabel* body_ = nullptr;
 };
 
 // The help window's page: the program downloads the address itself, off the

@@ -62,6 +62,19 @@ bool takesFocus(ControlKind kind) {
     }
 }
 
+// The controls met walking the focus chain once round from `first` (at
+// most one more than `most`).
+std::vector<int> focusChain(QWidget* first, std::size_t most) {
+    std::vector<int> seen;
+    QWidget* w = first;
+    do {
+        QVariant id = w->property("kxControl");
+        if (id.isValid() && (w->focusPolicy() & Qt::TabFocus)) seen.push_back(id.toInt());
+        w = w->nextInFocusChain();
+    } while (w && w != first && seen.size() <= most);
+    return seen;
+}
+
 class WindowTest : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override {
@@ -171,21 +184,13 @@ TEST_P(WindowTest, TabOrderIsCreationOrder) {
         if (takesFocus(c.kind)) expected.push_back(c.id);
     ASSERT_FALSE(expected.empty());
 
-    // Walk the focus chain once round from the first control that takes focus.
     QWidget* first = nullptr;
     for (const ControlDesc& c : desc.controls)
         if (takesFocus(c.kind)) {
             first = controlWidget(ui, GetParam(), c.name);
             break;
         }
-    std::vector<int> seen;
-    QWidget* w = first;
-    do {
-        QVariant id = w->property("kxControl");
-        if (id.isValid() && (w->focusPolicy() & Qt::TabFocus)) seen.push_back(id.toInt());
-        w = w->nextInFocusChain();
-    } while (w && w != first && seen.size() <= expected.size());
-    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(focusChain(first, expected.size()), expected);
 }
 
 TEST_P(WindowTest, BalloonTipsShowExactlyTheStoredTexts) {
@@ -237,6 +242,83 @@ TEST(MainWindow, MenuBarAndStatusBar) {
     EXPECT_EQ(status->geometry().bottom(), 383 - 1);
     ui.setStatus("Analyse terminée"_cp);
     EXPECT_EQ(status->findChild<QLabel*>()->text(), QString::fromUtf8("Analyse terminée"));
+}
+
+// The main window as it opens, its queue page not made yet (windowWidget
+// would make it).
+QWidget* mainWindowAsOpened() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("window0") && w->isVisible()) return w;
+    return nullptr;
+}
+
+TEST(MainWindow, QueuePageIsMadeWhenFirstShownAsIfMadeWithTheWindow) {
+    QtUi ui;
+    ASSERT_TRUE(openMainWindow(ui));
+    QWidget* top = mainWindowAsOpened();
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->findChild<QWidget*>("queueList"), nullptr);  // start-up does not pay for it
+
+    auto* panel = top->findChild<QTabWidget*>("mainPanel");
+    ASSERT_NE(panel, nullptr);
+    panel->setCurrentIndex(1);
+    std::vector<int> expected;
+    for (const ControlDesc& c : mainWindowDesc().controls) {
+        if (takesFocus(c.kind)) expected.push_back(c.id);
+        if (c.page != 1) continue;
+        SCOPED_TRACE(std::string(c.name));
+        QWidget* w = top->findChild<QWidget*>(toQt(c.name));
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->parentWidget(), panel->widget(1));
+        EXPECT_EQ(w->geometry(), QRect(c.x, c.y, c.width, c.height));
+        EXPECT_TRUE(w->isVisible());
+    }
+    EXPECT_EQ(focusChain(controlWidget(ui, mainWindow, "mainPanel"), expected.size()), expected);
+
+    // Drawn as when the page is made with the window.
+    QImage lazily = top->grab().toImage();
+    {
+        QtUi eager;
+        ASSERT_TRUE(openMainWindow(eager));
+        QWidget* whole = eager.windowWidget(mainWindow);
+        whole->findChild<QTabWidget*>("mainPanel")->setCurrentIndex(1);
+        EXPECT_TRUE(whole->grab().toImage() == lazily);
+    }
+
+    // The tip given as the window opened, before the button was made.
+    ASSERT_TRUE(test::activate(top));
+    EXPECT_EQ(test::hover(controlWidget(ui, mainWindow, "processQueueButton")),
+              QString::fromUtf8("Lance la création du mkv "));
+}
+
+TEST(MainWindow, QueuePageTakesWhatIsSentBeforeItIsShown) {
+    QtUi ui;
+    ASSERT_TRUE(openMainWindow(ui));
+    ui.addColumn(queueList, "chemin", 300);
+    ui.addRow(queueList, {"film", "/films/film.mkv"});
+    ui.setRowColour(queueList, 0, RowColour::green);
+    EXPECT_EQ(ui.itemCount(queueList), 1);
+    EXPECT_EQ(ui.cellText(queueList, 0, 1), "/films/film.mkv");
+
+    QWidget* top = mainWindowAsOpened();
+    ASSERT_NE(top, nullptr);
+    top->findChild<QTabWidget*>("mainPanel")->setCurrentIndex(1);
+    auto* list = top->findChild<QTreeWidget*>("queueList");
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->isVisible());
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "film");
+    EXPECT_EQ(list->columnWidth(1), 300);
+    EXPECT_EQ(list->topLevelItem(0)->background(1).color(), QColor(0, 200, 0));
+    EXPECT_TRUE(controlWidget(ui, mainWindow, "removeLastButton")->isVisible());
+
+    // A window closed before its page was made leaves nothing behind.
+    ui.closeWindow(mainWindow);
+    ASSERT_TRUE(openMainWindow(ui));
+    ui.closeWindow(mainWindow);
+    EXPECT_EQ(ui.itemCount(queueList), 0);
+    ui.showBalloonTip(processQueueButton, "rien", "", 0);
+    EXPECT_EQ(ui.windowWidget(mainWindow), nullptr);
 }
 
 TEST(BalloonTip, WrapsLongTextsAtTheMaximumWidthAndShowsTitleAndIcon) {
