@@ -2,8 +2,6 @@
 #include "workers/run_steps.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "base/text.h"
 #include "ui/ui.h"

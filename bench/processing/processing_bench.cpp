@@ -349,30 +349,27 @@ double ownCpu() {
 }
 
 // The same tool commands, run directly (track IDs as mkvmerge numbers them),
-// for each source in turn, writing into a folder of its own; like the
-// program's queue, each job deletes its temporaries and the results stay
-// until the end (so no job writes into room a result freed).
+// for each source in turn, writing the files the program writes where it
+// writes them (beside the source: on a disk, where a file goes changes what
+// writing it costs); like the program's queue, each job deletes its
+// temporaries and the results stay until the end.
 Measure measureDirectJobs(const std::string& work, const std::vector<std::string>& sources,
                           const std::string& log) {
-    std::string direct = work + "direct/";
-    fs::create_directories(direct);
     ::sync();
     Measure m;
-    for (std::size_t job = 0; job < sources.size(); ++job) {
-        const std::string& source = sources[job];
-        std::string folder = direct + "job" + std::to_string(job + 1) + "/";
-        fs::create_directories(folder);
-        Finished f = mustRun({"mediainfo", source}, folder + "mediainfo.txt");
-        if (job == 0) m.analysis = f.seconds;
+    std::vector<std::string> kept;
+    for (const std::string& source : sources) {
+        const std::string base = source.substr(0, source.size() - 4);  // without ".mkv"
+        Finished f = mustRun({"mediainfo", source}, work + "direct-mediainfo.txt");
+        if (kept.empty()) m.analysis = f.seconds;
         m.cpuSeconds += f.cpuSeconds;
         std::vector<Args> commands = {
-            {"mkvextract", source, "tracks", "0:" + folder + "film.h264", "1:" + folder + "film.dts",
-             "2:" + folder + "film.srt"},
-            {"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y", "-i", folder + "film.dts",
-             "-map", "0:a:0", "-vn", "-sn", "-dn", "-c:a", "ac3", "-b:a", "640k", "-f", "ac3", folder + "film.ac3"},
-            {"mkvmerge", "-o", folder + "film_remux.mkv", "--default-duration", "0:25.000fps", "--compression",
-             "0:none", folder + "film.h264", "--compression", "0:none", "--language", "0:fre", folder + "film.ac3",
-             "--language", "0:fre", folder + "film.srt"}};
+            {"mkvextract", source, "tracks", "0:" + base + ".h264", "1:" + base + ".dts", "2:" + base + ".srt"},
+            {"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y", "-i", base + ".dts", "-map",
+             "0:a:0", "-vn", "-sn", "-dn", "-c:a", "ac3", "-b:a", "640k", "-f", "ac3", base + ".ac3"},
+            {"mkvmerge", "-o", base + "_remux.mkv", "--default-duration", "0:25.000fps", "--compression", "0:none",
+             base + ".h264", "--compression", "0:none", "--language", "0:fre", base + ".ac3", "--language", "0:fre",
+             base + ".srt"}};
         for (std::size_t k = 0; k < commands.size(); ++k) {
             f = mustRun(commands[k], log);
             m.steps[k] += f.seconds;
@@ -381,13 +378,15 @@ Measure measureDirectJobs(const std::string& work, const std::vector<std::string
         }
         auto start = Clock::now();
         double cpuBefore = ownCpu();
-        for (const char* name : {"film.h264", "film.dts", "film.ac3"}) removeIfThere(folder + name);
+        for (const char* extension : {".h264", ".dts", ".ac3"}) removeIfThere(base + extension);
         m.steps[3] += since(start);
         m.cpuSeconds += ownCpu() - cpuBefore;
-        m.resultMib += mib(double(fs::file_size(folder + "film_remux.mkv")));
+        m.resultMib += mib(double(fs::file_size(base + "_remux.mkv")));
+        kept.push_back(base + "_remux.mkv");
+        kept.push_back(base + ".srt");
     }
     for (double step : m.steps) m.run += step;
-    fs::remove_all(direct);
+    for (const std::string& file : kept) removeIfThere(file);
     return m;
 }
 

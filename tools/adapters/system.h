@@ -45,7 +45,7 @@ public:
     virtual Bytes bytes() const = 0;
 };
 
-// Sequential writing into a file that the caller created (a staged output).
+// Sequential writing into a staged output (created when not there yet).
 class FileWriter {
 public:
     static std::unique_ptr<FileWriter> open(const std::string& path, std::string& error);
@@ -64,7 +64,9 @@ public:
     Outputs(const Outputs&) = delete;
     Outputs& operator=(const Outputs&) = delete;
 
-    // Creates an empty staging file next to `target` and returns its name.
+    // Reserves a staging name next to `target` and returns it (on POSIX a
+    // file of the target's name in a new folder of our own, for the tool to
+    // create; on Windows an empty file).
     // Refused when the target is an input or a folder, is already a target of
     // this run, or exists and was not made by these tools; an earlier target
     // that these tools made is deleted at once.
@@ -79,6 +81,7 @@ private:
     struct Entry {
         std::string staged;
         std::string target;
+        std::string folder;  // a staging folder of its own, when the system uses one
     };
     std::vector<std::string> inputs_;
     std::vector<Entry> entries_;

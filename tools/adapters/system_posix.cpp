@@ -353,7 +353,7 @@ std::unique_ptr<FileView> FileView::open(const std::string& path, std::string& e
 }
 
 std::unique_ptr<FileWriter> FileWriter::open(const std::string& path, std::string& error) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         error = "cannot open " + path + " for writing: " + errorText(errno);
         return nullptr;
@@ -411,22 +411,21 @@ std::optional<std::string> Outputs::stage(const std::string& target, std::string
             return std::nullopt;
         }
     }
-    // Staging name: the target's name with ".part-PID-N" before its extension.
+    // A staging folder of our own next to the target ("NAME.part-PID-N"),
+    // in which the tool makes the file under the target's own name. The tool
+    // creates it: a file made beforehand and opened again with truncation
+    // would have the file system write the whole output out as it is closed,
+    // and deleting it later wait for that.
     std::string folder = folderOf(target), name = target.substr(folder.size());
-    std::size_t dot = name.rfind('.');
-    std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-    std::string extension = stem.size() == name.size() ? "" : name.substr(dot);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string staged = folder + stem + ".part-" + std::to_string(getpid()) + "-" +
-                             std::to_string(entries_.size() * 100 + std::size_t(attempt)) + extension;
-        int fd = ::open(staged.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            ::close(fd);
-            entries_.push_back({staged, target});
-            return staged;
+        std::string staging = folder + name + ".part-" + std::to_string(getpid()) + "-" +
+                              std::to_string(entries_.size() * 100 + std::size_t(attempt));
+        if (::mkdir(staging.c_str(), 0700) == 0) {
+            entries_.push_back({staging + "/" + name, target, staging});
+            return entries_.back().staged;
         }
         if (errno != EEXIST) {
-            error = "cannot create a file next to " + target + ": " + errorText(errno);
+            error = "cannot create a folder next to " + target + ": " + errorText(errno);
             return std::nullopt;
         }
     }
@@ -458,6 +457,9 @@ void Outputs::discard() {
     for (Entry& e : entries_) {
         if (!e.staged.empty()) unlink(e.staged.c_str());
         e.staged.clear();
+        // Only when empty: whatever else a tool left there is not ours to delete.
+        if (!e.folder.empty()) rmdir(e.folder.c_str());
+        e.folder.clear();
     }
 }
 

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <sstream>
-#include <thread>
 
 #include "base/encoding.h"
 

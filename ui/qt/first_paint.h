@@ -1,7 +1,7 @@
 // The start-up measure's hook (bench/startup/): with KLARBRIX_FIRST_PAINT_FD
 // naming an open descriptor, the first paint of the watched window writes
-// "painted WIDTHxHEIGHT CPU\n" on it (CPU: the process's processor time so
-// far in microseconds, threads that have ended included), waits until the other end closes it (so the resident
+// "painted WIDTHxHEIGHT CPU\n" on it (CPU: the process's processor time so far
+// in microseconds), waits until the other end closes it (so the resident
 // memory of that moment can be read), then ends the process. Unset: nothing.
 #pragma once
 
