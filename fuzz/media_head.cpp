@@ -15,7 +15,7 @@ using namespace kx::adapt;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ReadAt read = [data, size](std::uint64_t offset, unsigned char* into, std::size_t wanted) -> std::size_t {
-        if (offset >= size) return 0;
+        if (offset >= size || wanted == 0) return 0;
         std::size_t n = wanted < size - offset ? wanted : std::size_t(size - offset);
         std::memcpy(into, data + offset, n);
         return n;

@@ -27,7 +27,7 @@ using Data = std::vector<unsigned char>;
 
 ReadAt readerOf(const Data& data) {
     return [&data](std::uint64_t offset, unsigned char* into, std::size_t size) -> std::size_t {
-        if (offset >= data.size()) return 0;
+        if (offset >= data.size() || size == 0) return 0;
         std::size_t n = std::min<std::size_t>(size, data.size() - std::size_t(offset));
         std::memcpy(into, data.data() + offset, n);
         return n;

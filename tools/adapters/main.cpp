@@ -72,7 +72,7 @@ std::optional<TrackMap> quickTrackMap(const std::string& file, Numbering numberi
     if (!view) return std::nullopt;
     const Bytes bytes = view->bytes();
     ReadAt read = [bytes](std::uint64_t offset, unsigned char* into, std::size_t size) -> std::size_t {
-        if (offset >= bytes.size()) return 0;
+        if (offset >= bytes.size() || size == 0) return 0;
         std::size_t n = std::size_t(std::min<std::uint64_t>(size, bytes.size() - offset));
         std::memcpy(into, bytes.data() + offset, n);
         return n;

@@ -50,7 +50,7 @@ public:
     std::optional<std::vector<unsigned char>> content(const Element& e, std::uint64_t limit) {
         if (e.size == unknownSize || e.size > limit) return std::nullopt;
         std::vector<unsigned char> bytes(std::size_t(e.size));
-        if (read_(e.data, bytes.data(), bytes.size()) != bytes.size()) return std::nullopt;
+        if (!bytes.empty() && read_(e.data, bytes.data(), bytes.size()) != bytes.size()) return std::nullopt;
         return bytes;
     }
 

@@ -14,7 +14,8 @@
 
 namespace kx::adapt {
 
-// Reads at most `size` bytes at `offset` into `into`; returns how many it read.
+// Reads at most `size` bytes (never asked for none) at `offset` into `into`;
+// returns how many it read.
 using ReadAt = std::function<std::size_t(std::uint64_t offset, unsigned char* into, std::size_t size)>;
 
 // Whose numbering a map follows. mkvmerge numbers the tracks it takes from
