@@ -23,9 +23,8 @@ namespace kx {
 class MemoryUi : public Ui, public Desktop {
 public:
     MemoryUi(std::istream& commands, std::ostream& transcript);
-    // How the `wait` command learns whether the program is still working.
-    // What `wait` calls: blocks until the program is idle or the deadline
-    // has passed, and says whether it is idle.
+    // What the `wait` command calls: blocks until the program is idle or the
+    // deadline has passed, and says whether it is idle.
     void setIdleWait(std::function<bool(std::chrono::steady_clock::time_point deadline)> wait) {
         idleWait_ = std::move(wait);
     }
