@@ -19,6 +19,18 @@ std::vector<std::string> splitLines(std::string_view data) {
     return lines;
 }
 
+std::vector<std::string> splitOn(std::string_view text, char separator) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = text.find(separator, start);
+        if (end == std::string_view::npos) end = text.size();
+        pieces.emplace_back(text.substr(start, end - start));
+        if (end == text.size()) return pieces;
+        start = end + 1;
+    }
+}
+
 std::int64_t readNumber(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;

@@ -13,6 +13,8 @@ namespace kx {
 // a zero byte or the end of the data; the line end is not part of the line.
 // A last line without a line end is kept; nothing follows a final line end.
 std::vector<std::string> splitLines(std::string_view data);
+// The pieces between the separators ("a||b" gives "a", "", "b"; "" gives one empty piece).
+std::vector<std::string> splitOn(std::string_view text, char separator);
 
 // Reads a number: blanks and tabs skipped, an optional sign, then "$" and hex
 // digits, "%" and binary digits, or decimal digits, up to the first character

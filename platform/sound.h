@@ -5,8 +5,14 @@
 
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace kx {
+
+// Whether the bytes are a RIFF WAVE file (the only sound loaded).
+inline bool isWaveData(std::string_view data) {
+    return data.size() >= 12 && data.substr(0, 4) == "RIFF" && data.substr(8, 4) == "WAVE";
+}
 
 class Sound {
 public:

@@ -3,6 +3,7 @@
 // running is dropped without a message.
 #include "shell/shell.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "workers/analyse_source.h"
@@ -63,15 +64,19 @@ Shell::Shell(Ui& ui, Services services, ShellConfig config)
                config_.programFolder, config_.site,
                [this] { analysisWorker_.waitIdle(); }} {}
 
+std::array<const Worker*, 5> Shell::workers() const {
+    return {&analysisWorker_, &runWorker_, &queueAddWorker_, &queueRunWorker_, &updateWorker_};
+}
+
 bool Shell::busy() const {
-    return analysisWorker_.running() || runWorker_.running() || queueAddWorker_.running() ||
-           queueRunWorker_.running() || updateWorker_.running();
+    auto all = workers();
+    return std::any_of(all.begin(), all.end(), [](const Worker* w) { return w->running(); });
 }
 
 bool Shell::waitIdle(Worker::Clock::time_point deadline) const {
     // A job may start another before it ends: wait until all are idle at once.
     for (;;) {
-        for (const Worker* w : {&analysisWorker_, &runWorker_, &queueAddWorker_, &queueRunWorker_, &updateWorker_})
+        for (const Worker* w : workers())
             if (!w->waitIdle(deadline)) return false;
         if (!busy()) return true;
     }

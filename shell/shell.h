@@ -2,6 +2,7 @@
 // window, and the handlers of the menu items and controls.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 
@@ -30,6 +31,7 @@ public:
     bool waitIdle(Worker::Clock::time_point deadline) const;
 
 private:
+    std::array<const Worker*, 5> workers() const;
     bool startUp();
     void onMenu(int item);
     void onControl(int control);

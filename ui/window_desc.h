@@ -97,6 +97,24 @@ struct WindowDesc {
     std::span<const std::string_view> tabs{};  // page titles of the tabPanel control
 };
 
+// Whether the user can close a window of this frame (its close box).
+constexpr bool hasCloseBox(WindowFrame frame) {
+    return frame == WindowFrame::fixedWithMinimise || frame == WindowFrame::closable;
+}
+
+// Whether a control of this kind is a stop of the Tab key.
+constexpr bool takesFocus(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::button:
+        case ControlKind::checkBox:
+        case ControlKind::dropDown:
+        case ControlKind::columnList:
+        case ControlKind::tabPanel:
+        case ControlKind::webPage: return true;
+        default: return false;
+    }
+}
+
 const WindowDesc& mainWindowDesc();
 const WindowDesc& optionsWindowDesc();
 const WindowDesc& aboutWindowDesc();

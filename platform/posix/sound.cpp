@@ -38,9 +38,6 @@ std::string findPlayer() {
     return {};
 }
 
-bool isWave(const std::string& data) {
-    return data.size() >= 12 && data.compare(0, 4, "RIFF") == 0 && data.compare(8, 4, "WAVE") == 0;
-}
 
 }  // namespace
 
@@ -49,7 +46,7 @@ bool Sound::load(const std::string& path) {
     std::lock_guard lock(mutex_);
     file_.clear();
     player_.clear();
-    if (!data || !isWave(*data)) return false;
+    if (!data || !isWaveData(*data)) return false;
     file_ = toUtf8(path);
     player_ = findPlayer();
     return !player_.empty();

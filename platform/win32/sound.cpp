@@ -9,14 +9,6 @@
 
 namespace kx {
 
-namespace {
-
-bool isWave(const std::string& data) {
-    return data.size() >= 12 && data.compare(0, 4, "RIFF") == 0 && data.compare(8, 4, "WAVE") == 0;
-}
-
-}  // namespace
-
 // Here `file_` holds the WAV data itself and `player_` names the player.
 bool Sound::load(const std::string& path) {
     std::optional<std::string> data = fs::readFile(path);
@@ -24,7 +16,7 @@ bool Sound::load(const std::string& path) {
     PlaySoundW(nullptr, nullptr, 0);  // stops a sound still playing from the old data
     file_.clear();
     player_.clear();
-    if (!data || !isWave(*data)) return false;
+    if (!data || !isWaveData(*data)) return false;
     file_ = std::move(*data);
     player_ = "PlaySound";
     return true;

@@ -30,6 +30,10 @@ enum Capture { captureNothing = 0, captureOut = 1, captureErr = 2 };
 RunResult run(const std::vector<std::string>& argv, int capture);
 
 bool exists(const std::string& path);
+// The folder part of a path with its final separator; empty when there is none.
+std::string folderOf(const std::string& path);
+// Deletes a file; false with the system's reason in `error`.
+bool removeFile(const std::string& path, std::string& error);
 bool isFolder(const std::string& path);
 // Both exist and are the same file (hard links and other spellings included).
 bool sameFile(const std::string& a, const std::string& b);
@@ -78,6 +82,11 @@ public:
     void discard();
 
 private:
+    // Checks that `target` may be staged (a file name, no input, not named
+    // twice, not a file these tools did not make) and deletes an earlier
+    // output of ours under that name; false with the reason in `error`.
+    bool makeRoom(const std::string& target, std::string& error);
+
     struct Entry {
         std::string staged;
         std::string target;

@@ -29,15 +29,15 @@ namespace kx::adapt::sys {
 using kx::UserFolders;
 using kx::chooseUserFolders;
 
+std::string folderOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 namespace {
 
 std::string errorText(int code) {
     return std::strerror(code);
-}
-
-std::string folderOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string variable(const char* name) {
@@ -380,37 +380,18 @@ bool madeByTools(const std::string& path) {
     return false;
 }
 
+bool removeFile(const std::string& path, std::string& error) {
+    if (unlink(path.c_str()) == 0) return true;
+    error = errorText(errno);
+    return false;
+}
+
 Outputs::Outputs(std::vector<std::string> inputs) : inputs_(std::move(inputs)) {}
 
 Outputs::~Outputs() { discard(); }
 
 std::optional<std::string> Outputs::stage(const std::string& target, std::string& error) {
-    if (target.empty() || target.back() == '/' || isFolder(target)) {
-        error = "the output " + target + " is not a file name";
-        return std::nullopt;
-    }
-    for (const std::string& input : inputs_)
-        if (input == target || sameFile(input, target)) {
-            error = "the output " + target + " is an input of this step; it is not written over";
-            return std::nullopt;
-        }
-    for (const Entry& e : entries_)
-        if (e.target == target || sameFile(e.target, target)) {
-            error = "the output " + target + " is named twice";
-            return std::nullopt;
-        }
-    if (exists(target)) {
-        if (!madeByTools(target)) {
-            error = "the output " + target + " already exists and was not made by this program; it is left alone";
-            return std::nullopt;
-        }
-        // An earlier output of ours goes now, so that whatever stands under
-        // that name after this run is this run's work.
-        if (unlink(target.c_str()) != 0) {
-            error = "cannot remove the earlier " + target + ": " + errorText(errno);
-            return std::nullopt;
-        }
-    }
+    if (!makeRoom(target, error)) return std::nullopt;
     // A staging folder of our own next to the target ("NAME.part-PID-N"),
     // in which the tool makes the file under the target's own name. The tool
     // creates it: a file made beforehand and opened again with truncation

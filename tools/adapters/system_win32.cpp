@@ -12,6 +12,11 @@
 
 namespace kx::adapt::sys {
 
+std::string folderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 namespace {
 
 std::wstring wide(const std::string& utf8) {
@@ -40,11 +45,6 @@ std::string errorText(DWORD code) {
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
         message.pop_back();
     return utf8(message);
-}
-
-std::string folderOf(const std::string& path) {
-    std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 // A handle that closes itself.
@@ -304,37 +304,18 @@ bool madeByTools(const std::string& path) {
     return false;
 }
 
+bool removeFile(const std::string& path, std::string& error) {
+    if (DeleteFileW(wide(path).c_str())) return true;
+    error = errorText(GetLastError());
+    return false;
+}
+
 Outputs::Outputs(std::vector<std::string> inputs) : inputs_(std::move(inputs)) {}
 
 Outputs::~Outputs() { discard(); }
 
 std::optional<std::string> Outputs::stage(const std::string& target, std::string& error) {
-    if (target.empty() || target.back() == '/' || target.back() == '\\' || isFolder(target)) {
-        error = "the output " + target + " is not a file name";
-        return std::nullopt;
-    }
-    for (const std::string& input : inputs_)
-        if (input == target || sameFile(input, target)) {
-            error = "the output " + target + " is an input of this step; it is not written over";
-            return std::nullopt;
-        }
-    for (const Entry& e : entries_)
-        if (e.target == target || sameFile(e.target, target)) {
-            error = "the output " + target + " is named twice";
-            return std::nullopt;
-        }
-    if (exists(target)) {
-        if (!madeByTools(target)) {
-            error = "the output " + target + " already exists and was not made by this program; it is left alone";
-            return std::nullopt;
-        }
-        // An earlier output of ours goes now, so that whatever stands under
-        // that name after this run is this run's work.
-        if (!DeleteFileW(wide(target).c_str())) {
-            error = "cannot remove the earlier " + target + ": " + errorText(GetLastError());
-            return std::nullopt;
-        }
-    }
+    if (!makeRoom(target, error)) return std::nullopt;
     // Staging name: the target's name with ".part-PID-N" before its extension.
     std::string folder = folderOf(target), name = target.substr(folder.size());
     std::size_t dot = name.rfind('.');

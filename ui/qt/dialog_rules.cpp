@@ -21,14 +21,7 @@ std::string trimmed(std::string_view s) {
 }  // namespace
 
 std::vector<FileFilter> parseFileFilters(std::string_view filter) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= filter.size()) {
-        std::size_t bar = filter.find('|', start);
-        if (bar == std::string_view::npos) bar = filter.size();
-        parts.emplace_back(filter.substr(start, bar - start));
-        start = bar + 1;
-    }
+    std::vector<std::string> parts = splitOn(filter, '|');
     std::vector<FileFilter> filters;
     for (std::size_t i = 0; i < parts.size(); i += 2) {
         FileFilter f;

@@ -57,10 +57,6 @@ Qt::WindowFlags flagsFor(WindowFrame frame) {
     return flags;
 }
 
-bool hasCloseBox(WindowFrame frame) {
-    return frame == WindowFrame::fixedWithMinimise || frame == WindowFrame::closable;
-}
-
 }  // namespace
 
 class QtUi::Impl : public QObject {

@@ -17,15 +17,7 @@ namespace kx::win32 {
 
 std::wstring filterText(std::string_view filter) {
     std::vector<std::string> parts;
-    if (!filter.empty()) {
-        std::size_t start = 0;
-        while (start <= filter.size()) {
-            std::size_t bar = filter.find('|', start);
-            if (bar == std::string_view::npos) bar = filter.size();
-            parts.emplace_back(filter.substr(start, bar - start));
-            start = bar + 1;
-        }
-    }
+    if (!filter.empty()) parts = splitOn(filter, '|');
     std::wstring out;
     for (std::size_t i = 0; i < parts.size(); i += 2) {
         bool hasPattern = i + 1 < parts.size() && !parts[i + 1].empty();

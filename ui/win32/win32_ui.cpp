@@ -67,22 +67,6 @@ DWORD styleFor(WindowFrame frame) {
     return WS_OVERLAPPED | WS_CAPTION;
 }
 
-bool hasCloseBox(WindowFrame frame) {
-    return frame == WindowFrame::fixedWithMinimise || frame == WindowFrame::closable;
-}
-
-bool takesFocus(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::button:
-        case ControlKind::checkBox:
-        case ControlKind::dropDown:
-        case ControlKind::columnList:
-        case ControlKind::tabPanel:
-        case ControlKind::webPage: return true;
-        default: return false;
-    }
-}
-
 // Buttons, tabs and menus would take "&x" as a keyboard mark: ampersands are
 // doubled so that they show as typed.
 std::wstring shownAsTyped(std::string_view text) {

@@ -50,18 +50,6 @@ std::optional<ControlKind> kindOf(QWidget* w) {
     return std::nullopt;
 }
 
-bool takesFocus(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::button:
-        case ControlKind::checkBox:
-        case ControlKind::dropDown:
-        case ControlKind::columnList:
-        case ControlKind::tabPanel:
-        case ControlKind::webPage: return true;
-        default: return false;
-    }
-}
-
 // The controls met walking the focus chain once round from `first` (at
 // most one more than `most`).
 std::vector<int> focusChain(QWidget* first, std::size_t most) {

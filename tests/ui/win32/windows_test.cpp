@@ -18,18 +18,6 @@ namespace {
 
 using namespace test;
 
-bool takesFocus(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::button:
-        case ControlKind::checkBox:
-        case ControlKind::dropDown:
-        case ControlKind::columnList:
-        case ControlKind::tabPanel:
-        case ControlKind::webPage: return true;
-        default: return false;
-    }
-}
-
 std::wstring shown(std::string_view cp1252) { return wide(toUtf8(cp1252)); }
 
 class WindowTest : public ::testing::TestWithParam<int> {
