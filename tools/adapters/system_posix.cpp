@@ -6,6 +6,7 @@
 // working folder of the program.
 #include "tools/adapters/system.h"
 
+#include "base/text.h"
 #include "platform/user_folders.h"
 
 #include <fcntl.h>
@@ -67,18 +68,6 @@ std::optional<std::string> ledgerLine(const std::string& absolutePath) {
     return head + absolutePath;
 }
 
-std::vector<std::string> splitLf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t from = 0;
-    while (from < text.size()) {
-        std::size_t end = text.find('\n', from);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(from, end - from));
-        from = end + 1;
-    }
-    return lines;
-}
-
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         ssize_t n = ::write(fd, data, size);
@@ -104,7 +93,7 @@ void recordMade(const std::vector<std::string>& absolutePaths) {
     ssize_t n;
     while ((n = ::read(fd, buffer, sizeof buffer)) > 0) old.append(buffer, std::size_t(n));
     std::string kept;
-    for (const std::string& line : splitLf(old)) {
+    for (const std::string& line : splitOn(old, '\n')) {
         std::size_t tab = line.find('\t');
         if (tab == std::string::npos) continue;
         std::string path = line.substr(tab + 1);
@@ -375,7 +364,7 @@ bool madeByTools(const std::string& path) {
     while ((n = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, std::size_t(n));
     flock(fd, LOCK_UN);
     ::close(fd);
-    for (const std::string& line : splitLf(text))
+    for (const std::string& line : splitOn(text, '\n'))
         if (line == *now) return true;
     return false;
 }

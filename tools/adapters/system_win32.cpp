@@ -5,6 +5,7 @@
 // path), so a later run may replace them while anything else is left alone.
 // Starting other programs is not needed by the Windows tool.
 #include "tools/adapters/system.h"
+#include "base/text.h"
 
 #include <windows.h>
 
@@ -90,18 +91,6 @@ std::optional<std::string> ledgerLine(const std::string& absolutePath) {
     return head + absolutePath;
 }
 
-std::vector<std::string> splitLf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t from = 0;
-    while (from < text.size()) {
-        std::size_t end = text.find('\n', from);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(from, end - from));
-        from = end + 1;
-    }
-    return lines;
-}
-
 bool writeAll(HANDLE h, const void* data, std::size_t size) {
     auto* p = static_cast<const char*>(data);
     while (size > 0) {
@@ -156,7 +145,7 @@ void recordMade(const std::vector<std::string>& absolutePaths) {
     Ledger ledger(true);
     if (!ledger.ok()) return;
     std::string kept;
-    for (const std::string& line : splitLf(ledger.read())) {
+    for (const std::string& line : splitOn(ledger.read(), '\n')) {
         std::size_t tab = line.find('\t');
         if (tab == std::string::npos) continue;
         std::string path = line.substr(tab + 1);
@@ -299,7 +288,7 @@ bool madeByTools(const std::string& path) {
     if (!now) return false;
     Ledger ledger(false);
     if (!ledger.ok()) return false;
-    for (const std::string& line : splitLf(ledger.read()))
+    for (const std::string& line : splitOn(ledger.read(), '\n'))
         if (line == *now) return true;
     return false;
 }
