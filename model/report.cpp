@@ -62,19 +62,23 @@ ReportScan scanReport(const ReportLines& lines) {
     for (std::ptrdiff_t i = 0; i < std::ptrdiff_t(lines.size()); ++i) {
         const std::string& line = lineAt(lines, i);
         if (startsWith(line, "ID") && k < scan.tracks.size()) {
-            TrackRecord& track = scan.tracks[k++];
+            const std::size_t record = k++;
+            TrackRecord& track = scan.tracks[record];
             track.trackId = reportValue(line);
             track.format = replaceAll(reportValue(lineAt(lines, i + 1)), "-", "");
             const std::string& title = lineAt(lines, i - 1);
             if (startsWith(title, "Audio")) {
                 readAudioSection(lines, i, track);
                 scan.audioItems.push_back(trackItemText(track));
+                scan.audioRecords.push_back(record);
             } else if (startsWith(title, "Text")) {
                 std::string language = reportValue(lineAt(lines, i + 4));
                 track.language = language.empty() ? "und" : language;
                 scan.subtitleItems.push_back(trackItemText(track));
+                scan.subtitleRecords.push_back(record);
             } else if (title == "Video") {
                 scan.videoItems.push_back(trackItemText(track));
+                scan.videoRecords.push_back(record);
             }
         }
         if (line.find("Frame rate") != std::string::npos)

@@ -43,6 +43,8 @@ struct ReportScan {
     std::vector<std::string> videoItems;  // list items in report order
     std::vector<std::string> audioItems;
     std::vector<std::string> subtitleItems;
+    // The entry of `tracks` each item stands for, item by item.
+    std::vector<std::size_t> videoRecords, audioRecords, subtitleRecords;
     // The frame rate of the last line holding "Frame rate"; empty when no line
     // does, so that the caller keeps the one it had.
     std::optional<std::string> frameRate;

@@ -53,11 +53,6 @@ std::string languageCode(std::string_view language) {
     return "und";
 }
 
-std::int64_t trackIdOfItem(std::string_view item) {
-    constexpr std::size_t idStart = 7;  // right after "track #"
-    return item.size() > idStart ? leadingDigits(item.substr(idStart)) : 0;
-}
-
 std::int64_t trackIdOfRecord(std::string_view trackId) { return leadingDigits(trackId); }
 
 RunPlan makeRunPlan(const RunInputs& in) {
@@ -68,9 +63,9 @@ RunPlan makeRunPlan(const RunInputs& in) {
     plan.basePath = std::string(source.substr(0, dot));
     plan.baseName = filePart(plan.basePath);
 
-    plan.videoId = trackIdOfItem(in.videoItem);
-    plan.audioId = trackIdOfItem(in.audioItem);
-    plan.subId = in.subtitleSelected ? trackIdOfItem(in.subtitleItem) : 0;
+    plan.videoId = in.videoId;
+    plan.audioId = in.audioId;
+    plan.subId = in.subtitleSelected ? in.subId : 0;
 
     for (const TrackRecord& track : in.tracks) {
         std::int64_t id = trackIdOfRecord(track.trackId);
@@ -108,49 +103,6 @@ std::string safeFormat(std::string_view format) {
     for (char c : format)
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) kept += c;
     return kept.empty() ? std::string(unknownFormat) : kept;
-}
-
-RunFiles runFiles(const RunPlan& plan, const RunChoices& choices) {
-    RunFiles files;
-    files.result = plan.remuxOutput;
-    if (!choices.extraction) return files;
-
-    const std::string& base = plan.basePath;
-    // A lone dot (no audio format) names no file of this run.
-    auto audioNamed = [&](const std::string& path) { return !endsWith(path, "."); };
-    std::string repaired = base + "_fixed." + toLower(plan.audioFormat);
-    struct Made {
-        std::string path, purgeName;
-        bool made;
-    };
-    const bool subtitle = choices.subtitleExtracted && !plan.subFile.empty();
-    // In the order of the immediate run's clean-up.
-    const Made made[] = {
-        {base + ".ac3", base + ".ac3", choices.transcode},
-        {base + " - Log.txt", base + " - log.txt", choices.transcode},
-        {base + "_log.txt", base + "_log.txt", choices.repair},
-        {base + "_fixed.ac3", base + "_fixed.ac3", choices.repair && repaired == base + "_fixed.ac3"},
-        {base + "_fixed.dts", base + "_fixed.dts", choices.repair && repaired == base + "_fixed.dts"},
-        {repaired, repaired, choices.repair && audioNamed(plan.audioFile)},  // the repair of another format
-        {plan.videoFile, plan.videoFile, true},
-        {plan.audioFile, base + "." + plan.audioFormat, audioNamed(plan.audioFile)},
-    };
-    auto add = [](std::vector<std::string>& list, const std::string& path) {
-        for (const std::string& there : list)
-            if (equalsNoCase(there, path)) return;
-        list.push_back(path);
-    };
-    for (const Made& m : made)
-        if (m.made) add(files.temporaries, m.path);
-    if (subtitle && !choices.keepSubtitle) add(files.temporaries, plan.subFile);
-    if (subtitle && choices.keepSubtitle) files.keptSubtitle = plan.subFile;
-
-    // The job's clean-up script: its own order, the subtitle always with the rest.
-    const Made* purgeOrder[] = {&made[0], &made[4], &made[3], &made[5], &made[2], &made[1], &made[6], &made[7]};
-    for (const Made* m : purgeOrder)
-        if (m->made) add(files.purgeNames, m->purgeName);
-    if (subtitle) add(files.purgeNames, plan.subFile);
-    return files;
 }
 
 }  // namespace kx

@@ -15,9 +15,9 @@ namespace kx {
 struct RunInputs {
     std::string sourcePath;  // the chosen source file
     TrackTable tracks;       // as the analysis left it
-    std::string videoItem;   // selected item texts of the three track lists
-    std::string audioItem;
-    std::string subtitleItem;
+    std::int64_t videoId = 0;  // track IDs of the chosen items of the three track lists
+    std::int64_t audioId = 0;
+    std::int64_t subId = 0;
     bool subtitleSelected = false;  // whether the subtitle list has a selection
     std::string remuxdest;          // value of "remuxdest = "
     std::string cheminremux;        // value of "cheminremux = "
@@ -60,26 +60,9 @@ struct RunChoices {
     bool keepSubtitle = false;       // the extracted subtitle stays beside the source
 };
 
-// Every file a run or job makes beside the source: the one list that the
-// check before a run, the clean-up and the job's clean-up script all use.
-struct RunFiles {
-    // The tools' intermediate files in the immediate run's clean-up order.
-    std::vector<std::string> temporaries;
-    // The same files in the order of a job's clean-up script, each named as
-    // that script names it (the audio extension as the report gives it).
-    std::vector<std::string> purgeNames;
-    std::string keptSubtitle;  // extracted subtitle left beside the source, or empty
-    std::string result;        // remuxOutput
-};
-RunFiles runFiles(const RunPlan& plan, const RunChoices& choices);
-
 // The code passed to the remux tool for a language name: its first three
 // letters lower-cased ("jap" gives "jpn"), "und" when not among the known ones.
 std::string languageCode(std::string_view language);
-
-// The track ID shown in a list item: every digit right after "track #"
-// (the item's eighth character on); 0 when there is none.
-std::int64_t trackIdOfItem(std::string_view item);
 
 // A track record's ID as a number: its leading decimal digits (0 when none).
 std::int64_t trackIdOfRecord(std::string_view trackId);

@@ -18,11 +18,6 @@ bool isDts(std::string_view format) { return format == "dts" || format == "DTS";
 
 bool externalSubtitle(const ScriptContext& c) { return !c.srtPath.empty(); }
 
-std::string withoutFinalSeparator(std::string_view folder) {
-    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.remove_suffix(1);
-    return std::string(folder);
-}
-
 // The output pieces shared by both remux forms.
 void addOutput(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
     p.push_back("mkvmerge.exe ");
@@ -94,10 +89,6 @@ void directRemux(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
     if (chosen) p.push_back(",0:" + sub);
     if (external) p.push_back(",1:0");
     p.push_back("\"");
-}
-
-bool writeNamed(FileSystem& files, const std::string& folder, std::string_view name, ScriptPlace place, const ScriptPieces& pieces) {
-    return writeScript(files, folder + std::string(name), place, pieces);
 }
 
 }  // namespace
@@ -198,40 +189,6 @@ std::string scriptText(ScriptPlace place, const ScriptPieces& pieces) {
 
 bool writeScript(FileSystem& files, const std::string& path, ScriptPlace place, const ScriptPieces& pieces) {
     return files.writeScriptFile(path, scriptText(place, pieces));
-}
-
-bool writeExtractScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan,
-                        const ScriptContext& context) {
-    return writeNamed(files, folder, extractScriptName, place, extractPieces(plan, context));
-}
-
-bool writeDtsFixScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan) {
-    return writeNamed(files, folder, dtsFixScriptName, place, dtsFixPieces(plan));
-}
-
-bool writeEac3toScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan,
-                       const ScriptContext& context) {
-    return writeNamed(files, folder, eac3toScriptName, place, eac3toPieces(plan, context));
-}
-
-bool writeRemuxScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan,
-                      const ScriptContext& context, RemuxForm form) {
-    return writeNamed(files, folder, remuxScriptName, place, remuxPieces(plan, context, form));
-}
-
-std::string purgeScriptText(const RunPlan& plan, const ScriptContext& context, std::string_view jobFolder) {
-    // Only what the job makes is deleted: a file of the same name that the
-    // job does not make is the user's own.
-    std::string text;
-    for (const std::string& name : runFiles(plan, runChoices(context)).purgeNames)
-        text += "del \"" + scriptName(name) + "\"\r\n";
-    if (context.option(Option::deletebat) == "1")
-        text += "RD /S /Q \"" + scriptName(withoutFinalSeparator(jobFolder)) + "\"\r\n";
-    return text;
-}
-
-bool writePurgeScript(FileSystem& files, const std::string& jobFolder, const RunPlan& plan, const ScriptContext& context) {
-    return files.writeScriptFile(jobFolder + std::string(purgeScriptName), purgeScriptText(plan, context, jobFolder));
 }
 
 }  // namespace kx

@@ -1,6 +1,7 @@
 // The batch scripts of a run: extraction, audio repair, transcode, remux (both
 // forms) and a queued job's clean-up. Each script is line 1 "cd Applications"
 // and one command line built from pieces, with no line end after the last.
+// Which scripts a run writes, and in what order, is its recipe's (run_recipe.h).
 #pragma once
 
 #include <cstdint>
@@ -48,7 +49,7 @@ bool takesExtractionPath(const ScriptContext& context);
 // A subtitle track of the source is extracted and muxed: one is selected,
 // no external subtitle file is chosen and "no subtitles" is not checked.
 bool subtitleChosen(const ScriptContext& context);
-// The choices that decide which files the run makes (see runFiles).
+// The choices that decide which steps the run takes and which files it makes.
 RunChoices runChoices(const ScriptContext& context);
 // The frame rate as a script carries it: its digits and dots only.
 std::string safeFrameRate(std::string_view frameRate);
@@ -67,19 +68,5 @@ std::string scriptText(ScriptPlace place, const ScriptPieces& pieces);
 // Creates or truncates `path` with the script text, in the code page the
 // command interpreter reads (FileSystem::writeScriptFile); false when it cannot.
 bool writeScript(FileSystem& files, const std::string& path, ScriptPlace place, const ScriptPieces& pieces);
-
-// Write the named script into `folder` (ending in a separator).
-bool writeExtractScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan,
-                        const ScriptContext& context);
-bool writeDtsFixScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan);
-bool writeEac3toScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan,
-                       const ScriptContext& context);
-bool writeRemuxScript(FileSystem& files, const std::string& folder, ScriptPlace place, const RunPlan& plan,
-                      const ScriptContext& context, RemuxForm form);
-
-// The clean-up script of a queued job (every line ends with CR LF). The last
-// line removes `jobFolder` itself when Option::deletebat is "1" now.
-std::string purgeScriptText(const RunPlan& plan, const ScriptContext& context, std::string_view jobFolder);
-bool writePurgeScript(FileSystem& files, const std::string& jobFolder, const RunPlan& plan, const ScriptContext& context);
 
 }  // namespace kx

@@ -10,9 +10,10 @@
 #include "model/path_checks.h"
 #include "base/text.h"
 #include "shell/update_check.h"
+#include "workers/handlers.h"
 #include "workers/queue.h"
+#include "workers/run_checks.h"
 #include "workers/run_immediate.h"
-#include "workers/run_steps.h"
 #include "base/encoding.h"
 #include "platform/files.h"
 #include "ui/ui.h"
@@ -60,8 +61,8 @@ Shell::Shell(Ui& ui, Services services, ShellConfig config)
       services_(services),
       config_(withDefaults(std::move(config))),
       settings_(config_.settingsFile, services_.files),
-      context_{ui_, settings_, state_, services_.launcher, services_.desktop, services_.files,
-               config_.programFolder, config_.site,
+      queue_(services_.files),
+      context_{ui_, settings_, state_, services_.launcher, services_.desktop, services_.files, queue_,
                [this] { analysisWorker_.waitIdle(); }} {}
 
 std::array<const Worker*, 5> Shell::workers() const {
@@ -97,7 +98,6 @@ bool Shell::startUp() {
     services_.desktop.loadSound(config_.programFolder + "success.wav");
     settings_.loadOptions();
     openMainWindow(ui_);
-    state_.with([](AppState& s) { s.queueCount = 0; });
     ui_.setStatus("Choisir un fichier");
 
     if (!services_.files.listFolder(config_.programFolder + "Applications")) {
@@ -110,7 +110,7 @@ bool Shell::startUp() {
     // title is added whenever the answer comes.
     if (settings_.getOption(Option::checkupdate) == "1") {
         updateWorker_.start([this] {
-            if (newerVersionPublished(config_.site, config_.workFolder, programVersion))
+            if (newerVersionPublished(services_.files, config_.site, config_.workFolder, programVersion))
                 ui_.addMenuTitle(mainWindow, "Une nouvelle version est en ligne !");
         });
     }
@@ -136,27 +136,14 @@ void Shell::onControl(int control) {
         case webSiteButton: openWebPage("/"); break;
         case openButton: openSource(); break;
         case cancelButton: cancelSource(); break;
-        case clearQueueButton: clearQueue(); break;
-        case removeLastButton: removeLastJob(); break;
+        case clearQueueButton: kx::clearQueue(context_); break;
+        case removeLastButton: kx::removeLastJob(context_); break;
         case startButton: start(); break;
         case addToQueueButton: addToQueue(); break;
         case processQueueButton: processQueue(); break;
         case chooseSrtButton: chooseSubtitle(); break;
         default: break;
     }
-}
-
-void Shell::clearQueue() {
-    int count = state_.with([](AppState& s) { return std::exchange(s.queueCount, 0); });
-    ui_.clearItems(queueList);
-    forgetJobs(context_, 1, count);
-}
-
-void Shell::removeLastJob() {
-    int removed = state_.with([](AppState& s) { return s.queueCount > 0 ? s.queueCount-- : 0; });
-    if (removed == 0) return;
-    ui_.removeRow(queueList, removed - 1);
-    forgetJobs(context_, removed, removed);
 }
 
 std::function<void(const std::string&)> Shell::reportFailure() {
@@ -214,24 +201,18 @@ void Shell::openSource() {
     ui_.setStatus("Choisir un fichier");
     const std::string& here = config_.programFolder;
     state_.with([&](AppState& s) {
-        s.trackTable = {};
-        s.sourceFolder = here;
+        s.source.folder = here;
         s.toolsFolder = here + "Applications" + fs::separator();
         if (s.homeFolder.empty()) s.homeFolder = config_.workFolder;
     });
-    ui_.clearItems(videoCombo);
-    ui_.clearItems(audioCombo);
-    ui_.clearItems(subtitleCombo);
-    services_.files.removeFile(config_.workFolder + "mediainfo.txt");
+    forgetSource(context_);
 
     std::string chosen = acceptPath(ui_.openFileDialog("Choisissez un fichier à charger"_cp, "C:\\*.mkv",
                                                        "mkv (*.mkv)|*.mkv|Tous les fichiers (*.*)|*.*", 1));
+    chooseSource(context_, chosen);
     SourcePathInputs checks = state_.with([&](AppState& s) {
-        s.sourcePath = chosen;
-        s.sourceFolder = folderPart(chosen);
-        s.sourceName = filePart(chosen);
         return SourcePathInputs{chosen,
-                                s.sourceName,
+                                s.source.name,
                                 s.chosenRemuxFolder,
                                 settings_.getOption(Option::remuxdest),
                                 config_.workFolder,
@@ -239,17 +220,9 @@ void Shell::openSource() {
     });
     std::string sourcePath = checkAndRenameSource(
         services_.files, checks, [this](const std::string& message) { ui_.messageBox(informationTitle, message); });
-    std::string homeFolder = state_.with([&](AppState& s) {
-        s.sourcePath = sourcePath;
-        return s.homeFolder;
-    });
+    state_.with([&](AppState& s) { s.source.path = sourcePath; });
     if (sourcePath.empty()) return;
-
-    state_.with([&](AppState& s) {
-        s.sourceFolder = folderPart(sourcePath);
-        s.mediaInfoArgs = " \"" + sourcePath + "\" --LogFile=\"" + homeFolder + "mediainfo.txt\"";
-    });
-    ui_.setText(fileNameField, filePart(sourcePath));
+    loadSource(context_, sourcePath);
 
     if (!analysisWorker_.running()) {
         ui_.setStatus("Analyse terminée"_cp);
@@ -258,19 +231,18 @@ void Shell::openSource() {
 }
 
 void Shell::chooseSubtitle() {
-    state_.with([](AppState& s) { s.sourceFolder = folderPart(s.sourcePath); });
+    state_.with([](AppState& s) { s.source.folder = folderPart(s.source.path); });
     std::string chosen =
         acceptPath(ui_.openFileDialog("Choisissez un fichier à charger"_cp, "*.srt",
                                       "srt (*.srt)|*.srt|Tous les fichiers (*.*)|*.*", 1));
-    state_.with([&](AppState& s) { s.srtPath = chosen; });
-    ui_.insertItem(subtitleCombo, 0, filePart(chosen));
-    ui_.select(subtitleCombo, 0);
+    addExternalSubtitle(context_, chosen);
 }
 
 void Shell::cancelSource() {
     ui_.clearItems(videoCombo);
     ui_.clearItems(audioCombo);
     ui_.clearItems(subtitleCombo);
+    state_.with([](AppState& s) { s.source.forgetLists(); });
     ui_.setText(frameRateField, "");
     ui_.setText(fileNameField, "");
     ui_.setProgress(progressBar, 0);
@@ -294,29 +266,24 @@ bool Shell::fileLoaded() {
 
 void Shell::start() {
     if (!fileLoaded() || runWorker_.running() || !remuxFolderReady()) return;
+    captureChoice(context_, !analysisWorker_.running());
     runWorker_.start([this] { runImmediate(context_); }, reportFailure());
 }
 
 void Shell::addToQueue() {
     if (!fileLoaded() || queueAddWorker_.running() || !remuxFolderReady()) return;
-    bool emptyQueue = state_.with([](AppState& s) { return s.queueCount == 0; });
-    if (emptyQueue) ui_.clearItems(queueList);
-    state_.with([](AppState& s) { ++s.queueCount; });
+    JobQueue::Place place = reserveJob(context_);
     ui_.setStatus("Choisir un fichier");  // before the worker's own texts
-    int job = state_.with([](AppState& s) { return s.queueCount; });
-    queueAddWorker_.start([this] { addJob(context_); }, [this, job](const std::string& problem) {
-        // A job that left no row gives its number back.
-        int rows = ui_.itemCount(queueList);
-        state_.with([&](AppState& s) {
-            if (s.queueCount == job && rows < job) --s.queueCount;
-        });
+    captureChoice(context_, !analysisWorker_.running());
+    queueAddWorker_.start([this, place] { addJob(context_, place); }, [this, place](const std::string& problem) {
+        // A job that was not completed gives its place back.
+        if (queue_.adding(place.place)) queue_.giveBack(place.place);
         reportFailure()(problem);
     });
 }
 
 void Shell::processQueue() {
-    bool empty = state_.with([](AppState& s) { return s.queueCount == 0; });
-    if (empty || queueRunWorker_.running()) return;
+    if (queue_.size() == 0 || queueRunWorker_.running()) return;
     queueRunWorker_.start([this] { kx::processQueue(context_); }, reportFailure());
 }
 

@@ -46,10 +46,8 @@ private:
     void start();
     void addToQueue();
     void processQueue();
-    void clearQueue();
     // What a worker that fails calls: the user is told, the program goes on.
     std::function<void(const std::string&)> reportFailure();
-    void removeLastJob();
     bool fileLoaded();
     bool remuxFolderReady();
     // A path that the scripts can carry (quoting and the command
@@ -62,6 +60,7 @@ private:
     ShellConfig config_;
     Settings settings_;
     SharedState state_;
+    JobQueue queue_;
     AppContext context_;
     Worker analysisWorker_, runWorker_, queueAddWorker_, queueRunWorker_, updateWorker_;
 };

@@ -2,15 +2,14 @@
 #include "shell/update_check.h"
 
 #include "base/text.h"
-#include "platform/files.h"
 
 namespace kx {
 
-bool newerVersionPublished(std::string_view siteUrl, const std::string& folder, std::int64_t programVersion,
-                           const HttpLimits& limits) {
+bool newerVersionPublished(FileSystem& files, std::string_view siteUrl, const std::string& folder,
+                           std::int64_t programVersion, const HttpLimits& limits) {
     std::optional<std::string> published = httpFetch(std::string(siteUrl) + "/update.txt", limits);
     // Stored only when it came whole, so a stale or cut-off copy never counts.
-    if (!published || !fs::replaceFile(folder + "update.txt", *published)) return false;
+    if (!published || !files.replaceFile(folder + "update.txt", *published)) return false;
     auto lines = splitLines(*published);
     return programVersion < (lines.empty() ? 0 : readNumber(lines.front()));
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
 #include "platform/http.h"
 
 namespace kx {
@@ -18,7 +19,7 @@ inline constexpr HttpLimits updateCheckLimits{{}, 5, 4096};
 // within `limits`, stores it as folder + "update.txt" and reads the number
 // on its first line. True when it is greater than `programVersion`; every
 // failure gives false, silently, and leaves any earlier update.txt as it was.
-bool newerVersionPublished(std::string_view siteUrl, const std::string& folder, std::int64_t programVersion,
-                           const HttpLimits& limits = updateCheckLimits);
+bool newerVersionPublished(FileSystem& files, std::string_view siteUrl, const std::string& folder,
+                           std::int64_t programVersion, const HttpLimits& limits = updateCheckLimits);
 
 }  // namespace kx

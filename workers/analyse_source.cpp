@@ -28,9 +28,8 @@ void analyseSource(AppContext& context) {
     ReportScan scan = scanReport(lines);
 
     std::string frameRate = context.state.with([&](AppState& st) {
-        st.trackTable = scan.tracks;
-        if (scan.frameRate) st.frameRate = *scan.frameRate;
-        return st.frameRate;
+        st.source.takeScan(scan);
+        return st.source.frameRate;
     });
     Ui& ui = context.ui;
     fill(ui, audioCombo, scan.audioItems);

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "model/report.h"
+#include "model/job_queue.h"
 #include "model/options.h"
+#include "model/source_session.h"
 #include "platform/launcher.h"
 
 namespace kx {
@@ -19,24 +20,17 @@ class Ui;
 
 inline constexpr std::int64_t programVersion = 85;
 
-// The state of the current source and of the queue. Every field ends in a
-// folder separator when it names a folder.
+// The state of the current source. Every field ends in a folder separator
+// when it names a folder.
 struct AppState {
     std::string homeFolder;     // set at the first "Ouvrir", never changed afterwards
     std::string toolsFolder;    // where MediaInfo lies
-    std::string sourcePath;     // the chosen source, after the accent renaming
-    std::string sourceFolder;
-    std::string sourceName;     // file part as the dialog returned it
-    std::string srtPath;        // external subtitle, empty when none
     std::string mediaInfoArgs;
     std::optional<std::string> chosenRemuxFolder;  // unset before any choice
-    int queueCount = 0;
-    int runningJob = 0;         // the job the queue run is processing now, 0 when none
+    SourceSession source;       // the current source, its tracks and the choice among them
     // Sources that a run or a queued job is processing now: no second run may
     // take one of them (they would share their temporaries and result).
     std::vector<std::string> sourcesInWork;
-    TrackTable trackTable;      // the analysed tracks, emptied by a run
-    std::string frameRate;      // kept from the previous analysis when a report has none
 };
 
 // The state with its lock: every read or write goes through `with`, so the
@@ -71,8 +65,7 @@ struct AppContext {
     Launcher& launcher;
     Desktop& desktop;
     FileSystem& files;
-    std::string programFolder;  // the folder the program started in; holds Applications
-    std::string site;           // the project web site: scheme and host, no final slash
+    JobQueue& queue;
     std::function<void()> waitForAnalysis;  // returns once the analysis worker has ended
 };
 

@@ -6,15 +6,11 @@
 
 namespace kx {
 
-// Runs on the queue-addition worker; the handler has raised queueCount to
-// the new job's number.
-void addJob(AppContext& context);
+// Runs on the queue-addition worker for the place the handler reserved
+// (reserveJob).
+void addJob(AppContext& context, const JobQueue::Place& place);
 
-// Runs on the queue worker: jobs 1 to queueCount, each row turned green or red.
+// Runs on the queue worker: the jobs in order, each row turned green or red.
 void processQueue(AppContext& context);
-
-// Removes the program's scripts of jobs `from` to `to` (cleared or removed
-// from the queue), except the one the queue run is processing now.
-void forgetJobs(AppContext& context, int from, int to);
 
 }  // namespace kx

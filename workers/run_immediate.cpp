@@ -1,25 +1,26 @@
-// The immediate run: scripts written in the program's folder and run one
-// after another, the log, the clean-up, the verdict and the reset. The run
-// writes and deletes only the files it makes itself; success means every
-// tool ended well and the result is a file this run made.
+// The immediate run: the recipe's scripts written in the program's folder and
+// run one after another, the log, the clean-up, the verdict and the reset.
+// The run writes and deletes only the files it makes itself; success means
+// the remux ended well and the result is a file this run made.
 #include "workers/run_immediate.h"
-
-#include <vector>
 
 #include "base/encoding.h"
 #include "base/text.h"
 #include "model/run_log.h"
-#include "workers/run_steps.h"
+#include "workers/handlers.h"
+#include "workers/run_checks.h"
+#include "workers/step_runner.h"
 #include "ui/ui.h"
 
 namespace kx {
 
 namespace {
 
-void writeLog(AppContext& context, const RunPlan& plan, const std::string& home, const std::string& sourceFolder,
+void writeLog(AppContext& context, const RunRecipe& recipe, const std::string& home, const std::string& sourceFolder,
               int remuxStatus) {
     Settings& settings = context.settings;
     FileSystem& files = context.files;
+    const RunPlan& plan = recipe.plan;
     RunLogSources sources;
     sources.version = programVersion;
     sources.sourceStem = sourceFolder + plan.baseName;
@@ -32,39 +33,6 @@ void writeLog(AppContext& context, const RunPlan& plan, const std::string& home,
     sources.remuxStatus = remuxStatus;
     files.writeFile(home + "log.txt", runLogText(sources));
 }
-
-// The scripts of one run, each written then run. A script that cannot be
-// written stops the chain (an older file of its name must never run instead);
-// a tool's failure does not, as the remux's own status is the verdict.
-class ScriptChain {
-public:
-    ScriptChain(AppContext& context, const std::string& folder) : context_(context), folder_(folder) {}
-
-    // Writes a script with `write` (false when it could not) and runs it.
-    template <typename Write>
-    void step(std::string_view name, Write write) {
-        if (!ok_) return;
-        written_.push_back(std::string(name));
-        lastStatus_ = -1;
-        if (!write()) {
-            ok_ = false;
-            return;
-        }
-        StartResult result = runScript(context_, folder_, name);
-        if (result.state == StartResult::State::started) lastStatus_ = result.exitCode;
-    }
-    // Every script was written and the last one ended well.
-    bool ok() const { return ok_ && (lastStatus_ == 0 || lastStatus_ == 1); }
-    int lastStatus() const { return lastStatus_; }
-    const std::vector<std::string>& written() const { return written_; }
-
-private:
-    AppContext& context_;
-    std::string folder_;
-    bool ok_ = true;
-    int lastStatus_ = -1;
-    std::vector<std::string> written_;
-};
 
 }  // namespace
 
@@ -88,48 +56,30 @@ void runImmediate(AppContext& context) {
     }
 
     applyDtsFixRule(context, plan);
-    ScriptContext scripts = currentScriptContext(context);
-    const RunFiles made = runFiles(plan, runChoices(scripts));
-    if (auto problem = filesInTheWay(files, made)) {
+    const ScriptContext scripts = currentScriptContext(context);
+    const RunRecipe recipe = makeRecipe(plan, runChoices(scripts));
+    if (auto problem = filesInTheWay(files, madeFiles(recipe), recipe.result())) {
         ui.messageBox(informationTitle, *problem);
         return;
     }
 
     ui.setStatus("Extraction en cours");
-    const ScriptPlace place = ScriptPlace::programFolder;
-    ScriptChain chain(context, home);
-    if (takesExtractionPath(scripts)) {
-        chain.step(extractScriptName, [&] { return writeExtractScript(files, home, place, plan, scripts); });
-        ui.setProgress(progressBar, 40);
-        if (settings.isOn(Option::dtsfix)) {
-            ui.setStatus("nettoyage en cours");
-            chain.step(dtsFixScriptName, [&] { return writeDtsFixScript(files, home, place, plan); });
-        }
-        ui.setProgress(progressBar, 50);
-        if (settings.isOff(Option::notranscode)) {
-            ui.setStatus("encodage en cours");
-            chain.step(eac3toScriptName, [&] { return writeEac3toScript(files, home, place, plan, scripts); });
-        }
-        ui.setProgress(progressBar, 70);
-        ui.setStatus("Remuxage en cours");
-        chain.step(remuxScriptName, [&] {
-            return writeRemuxScript(files, home, place, plan, currentScriptContext(context), RemuxForm::extraction);
-        });
-    } else {
-        ui.setStatus("Remuxage en cours");
-        chain.step(remuxScriptName, [&] {
-            return writeRemuxScript(files, home, place, plan, currentScriptContext(context), RemuxForm::direct);
-        });
+    StepRunner runner(context, home, StepRunner::OnFailure::goOn);
+    for (const RunStep& step : recipe.steps) {
+        if (!step.status.empty()) ui.setStatus(step.status);
+        runner.writeAndRun(step, ScriptPlace::programFolder, scripts);
+        for (int value : step.progressAfter) ui.setProgress(progressBar, value);
     }
     // The remux's own status when it ran; a failure before it reads as one.
-    const int remuxStatus = chain.written().back() == remuxScriptName ? chain.lastStatus() : -1;
+    const int remuxStatus = runner.lastStep() == remuxScriptName ? runner.lastStatus() : -1;
 
-    if (settings.isOn(Option::createlog)) writeLog(context, plan, home, state.sourceFolder, remuxStatus);
+    if (settings.isOn(Option::createlog)) writeLog(context, recipe, home, state.source.folder, remuxStatus);
     if (settings.isOn(Option::openlog)) context.desktop.open(home + "log.txt");
     if (settings.isOn(Option::deletebat)) {
         // Only the scripts this run wrote, and the report it asked for.
-        for (const std::string& name : chain.written())
-            if (name != dtsFixScriptName) files.removeFile(home + name);
+        for (const RunStep& step : recipe.steps)
+            for (const std::string& name : runner.written())
+                if (name == step.script && !step.scriptKept) files.removeFile(home + name);
         files.removeFile(home + "mediainfo.txt");
     }
 
@@ -137,15 +87,15 @@ void runImmediate(AppContext& context) {
     ui.setStatus("Remuxage terminé, choisir un autre fichier pour une autre opération"_cp);
     if (settings.isOn(Option::soundenable)) context.desktop.playSound();
 
-    bool success = chain.ok() && outputPresent(files, plan.remuxOutput, plan.sourcePath);
+    bool success = runner.ok() && outputPresent(files, recipe.result(), plan.sourcePath);
     ui.messageBox(informationTitle, success ? processingSucceeded : processingFailed);
 
     // Every temporary is this run's own: none was there before it started.
     if (settings.isOn(Option::deletetemp))
-        for (const std::string& path : made.temporaries) removeTemporary(files, path);
+        for (const std::string& path : recipe.temporaries()) removeTemporary(files, path);
 
     clearCurrentFile(context);
-    context.desktop.open(settings.isOff(Option::remuxdest) ? state.sourceFolder
+    context.desktop.open(settings.isOff(Option::remuxdest) ? state.source.folder
                                                            : settings.getOption(Option::cheminremux));
 }
 

@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "ui/window_desc.h"
 #include "workers/analyse_source.h"
+#include "workers/handlers.h"
 #include "workers/queue.h"
 #include "workers/run_immediate.h"
 
@@ -93,7 +94,8 @@ Bench::Bench(const std::string& optionsText)
       films(root + "films" + fs::separator()),
       launcher(root),
       settings(program + "options.txt", files),
-      context{ui, settings, state, launcher, desktop, files, program, "http://klarbrix.test", nullptr} {
+      queue(files),
+      context{ui, settings, state, launcher, desktop, files, queue, nullptr} {
     stdfs::create_directories(stdfs::path(tools));
     stdfs::create_directories(stdfs::path(films));
     // The command interpreter finds a tool only where the script names it.
@@ -153,18 +155,9 @@ void Bench::option(Option key, std::string_view value) {
 
 void Bench::open(const std::string& source, const std::string& report) {
     launcher.setReport(report);
-    state.with([&](AppState& s) {
-        s.trackTable = {};
-        s.sourcePath = source;
-        s.sourceFolder = folderPart(source);
-        s.sourceName = filePart(source);
-        s.mediaInfoArgs = " \"" + source + "\" --LogFile=\"" + s.homeFolder + "mediainfo.txt\"";
-    });
-    ui.clearItems(videoCombo);
-    ui.clearItems(audioCombo);
-    ui.clearItems(subtitleCombo);
-    files.removeFile(program + "mediainfo.txt");
-    ui.setText(fileNameField, filePart(source));
+    forgetSource(context);
+    chooseSource(context, source);
+    loadSource(context, source);
     kx::analyseSource(context);
 }
 
@@ -175,18 +168,21 @@ std::string Bench::openFilm(const std::string& name, const std::string& report) 
     return source;
 }
 
-void Bench::runImmediate() { kx::runImmediate(context); }
+void Bench::runImmediate() {
+    captureChoice(context, true);
+    kx::runImmediate(context);
+}
 
 void Bench::addJob() {
-    if (queueCount() == 0) ui.clearItems(queueList);
-    state.with([](AppState& s) { ++s.queueCount; });
-    kx::addJob(context);
+    JobQueue::Place place = reserveJob(context);
+    captureChoice(context, true);
+    kx::addJob(context, place);
 }
 
 void Bench::processQueue() { kx::processQueue(context); }
 
 int Bench::queueCount() {
-    return state.with([](AppState& s) { return s.queueCount; });
+    return queue.size();
 }
 
 }  // namespace kx::test

@@ -71,8 +71,8 @@ public:
     // The film of films/ ("source" bytes), made when missing, then opened.
     std::string openFilm(const std::string& name = "film.mkv", const std::string& report = dtsFilmReport());
 
-    // The workers, on this thread; addJob first does what the handler does
-    // (empties the list of a finished queue, raises the job count).
+    // The workers, on this thread, each after what its handler does first
+    // (the choice taken from the window; addJob: a place in the queue).
     void runImmediate();
     void addJob();
     void processQueue();
@@ -84,6 +84,7 @@ public:
     BenchFiles files;
     Settings settings;
     SharedState state;
+    JobQueue queue;
     AppContext context;
 };
 

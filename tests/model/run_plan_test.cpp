@@ -5,6 +5,7 @@
 
 #include "base/encoding.h"
 #include "model/run_plan.h"
+#include "model/source_session.h"
 
 using namespace kx;
 
@@ -21,9 +22,9 @@ RunInputs inputs(std::string source) {
     in.tracks[0] = track("1", "AVC");
     in.tracks[1] = track("2", "DTS", "French", "1", "23");
     in.tracks[2] = track("3", "UTF8", "English");
-    in.videoItem = "track #1  AVC  ";
-    in.audioItem = "track #2  DTS  French";
-    in.subtitleItem = "track #3  UTF8  English";
+    in.videoId = 1;
+    in.audioId = 2;
+    in.subId = 3;
     in.subtitleSelected = true;
     in.remuxdest = "0";
     return in;
@@ -111,13 +112,57 @@ TEST(LanguageCode, Table) {
     EXPECT_EQ(languageCode(""), "und");
 }
 
-TEST(TrackIdOfItem, EveryDigitAfterTheMark) {
-    EXPECT_EQ(trackIdOfItem("track #3  AC3  fre"), 3);
-    EXPECT_EQ(trackIdOfItem("track #12  DTS  eng"), 12);
-    EXPECT_EQ(trackIdOfItem("track #123  DTS  eng"), 123);
-    EXPECT_EQ(trackIdOfItem("track #  AVC  "), 0);
-    EXPECT_EQ(trackIdOfItem(""), 0);
-    EXPECT_EQ(trackIdOfItem("track #99999999999999999999999"), INT64_MAX);
+TEST(TrackIds, LeadingDigitsOfTheRecord) {
+    EXPECT_EQ(trackIdOfRecord("12"), 12);
     EXPECT_EQ(trackIdOfRecord("4113 (0x1011)"), 4113);
+    EXPECT_EQ(trackIdOfRecord("99999999999999999999999"), INT64_MAX);
     EXPECT_EQ(trackIdOfRecord(""), 0);
+}
+
+// The chosen items give the plan's track IDs, never the items' texts.
+TEST(SourceSession, ChosenItemsGiveTheirTracks) {
+    ReportScan scan;
+    scan.tracks[0] = track("1", "AVC");
+    scan.tracks[1] = track("12", "DTS", "French");
+    scan.tracks[2] = track("7", "UTF8", "English");
+    scan.tracks[3] = track("8", "AC3", "English");
+    scan.videoItems = {"video"};
+    scan.videoRecords = {0};
+    scan.audioItems = {"first audio", "second audio"};
+    scan.audioRecords = {1, 3};
+    scan.subtitleItems = {"subtitle"};
+    scan.subtitleRecords = {2};
+    scan.frameRate = "25.000";
+    SourceSession session;
+    session.path = "D:\\F\\a.mkv";
+    session.takeScan(scan);
+
+    RunInputs in = session.runInputs("0", "");
+    EXPECT_EQ(in.videoId, 1);
+    EXPECT_EQ(in.audioId, 12);
+    EXPECT_EQ(in.subId, 7);
+    EXPECT_TRUE(in.subtitleSelected);
+    EXPECT_EQ(makeRunPlan(in).audioFormat, "DTS");
+
+    session.choice.audio = 1;
+    EXPECT_EQ(session.runInputs("0", "").audioId, 8);
+    session.choice.audio = 5;  // no such item
+    EXPECT_EQ(session.runInputs("0", "").audioId, 0);
+
+    // An external subtitle goes on top and stands for no track; a cancelled choice too.
+    session.addExternalSubtitle("D:\\F\\track #7.srt");
+    EXPECT_EQ(session.subtitleItems.front().text, "track #7.srt");
+    EXPECT_EQ(session.runInputs("0", "").subId, 0);
+    session.addExternalSubtitle("");
+    EXPECT_EQ(session.subtitleItems.size(), 3u);
+    EXPECT_EQ(session.choice.subtitle, 0);
+
+    // A report without a frame rate keeps the previous one; a run forgets the rest.
+    session.takeScan(ReportScan{});
+    EXPECT_EQ(session.frameRate, "25.000");
+    EXPECT_EQ(session.choice.audio, -1);
+    EXPECT_FALSE(session.runInputs("0", "").subtitleSelected);
+    session.endRun();
+    EXPECT_TRUE(session.srtPath.empty());
+    EXPECT_TRUE(session.audioItems.empty());
 }

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "platform/files.h"
+#include "model/run_recipe.h"
 #include "model/script_text.h"
 
 using namespace kx;
@@ -41,12 +42,18 @@ RunPlan plan(std::string audioFormat = "DTS", std::string subFormat = "", std::s
     in.tracks[0] = {"1", "AVC", "", "", ""};
     in.tracks[1] = {"2", std::move(audioFormat), "French", "", ""};
     in.tracks[2] = {"3", subFormat, "French", "", ""};
-    in.videoItem = "track #1  AVC  ";
-    in.audioItem = "track #2";
-    in.subtitleItem = "track #3";
+    in.videoId = 1;
+    in.audioId = 2;
+    in.subId = 3;
     in.subtitleSelected = !subFormat.empty();
     in.remuxdest = "0";
     return makeRunPlan(in);
+}
+
+// A job's clean-up script in the folder C:\K\job2\, from its recipe.
+std::string purge(const RunPlan& p, const Scene& s) {
+    return purgeScriptText(makeRecipe(p, runChoices(s.context)), s.context.option(Option::deletebat) == "1",
+                           "C:\\K\\job2\\");
 }
 
 std::string joined(const ScriptPieces& pieces) {
@@ -229,10 +236,10 @@ TEST(ScriptFile, FirstLinesAndNoFinalLineEnd) {
     ASSERT_TRUE(fs::makeFolder(folder));
     Scene s;
     FileSystem files;
-    EXPECT_TRUE(writeEac3toScript(files, folder, ScriptPlace::jobFolder, plan(), s.context));
+    EXPECT_TRUE(writeScript(files, folder + "eac3to.bat", ScriptPlace::jobFolder, eac3toPieces(plan(), s.context)));
     EXPECT_EQ(fs::readFile(folder + "eac3to.bat"),
               "cd..\r\ncd Applications\r\n" R"(eac3to.exe "D:\F\a.dts" "D:\F\a.ac3" -libav)");
-    EXPECT_FALSE(writeDtsFixScript(files, folder + "missing/", ScriptPlace::programFolder, plan()));
+    EXPECT_FALSE(writeScript(files, folder + "missing/dtsfix.bat", ScriptPlace::programFolder, dtsFixPieces(plan())));
     fs::removeTree(folder);
 }
 
@@ -242,16 +249,16 @@ TEST(PurgeScript, NamesExactlyTheFilesTheJobMakes) {
     RunPlan p = plan("DTS", "UTF8");
     // Transcoding: the extracted tracks, the transcoded audio and its log.
     const std::string transcoded = "del \"D:\\F\\a.ac3\"\r\ndel \"D:\\F\\a - log.txt\"\r\ndel \"D:\\F\\a.h264\"\r\n";
-    EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"),
+    EXPECT_EQ(purge(p, s),
               transcoded + "del \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\n");
     s.set(Option::deletebat, "1");
-    EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"),
+    EXPECT_EQ(purge(p, s),
               transcoded + "del \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\nRD /S /Q \"C:\\K\\job2\"\r\n");
 
     // Repair as well: the repaired file and the repair log, in the script's order.
     s.set(Option::deletebat, "0");
     s.set(Option::dtsfix, "1");
-    EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"),
+    EXPECT_EQ(purge(p, s),
               "del \"D:\\F\\a.ac3\"\r\ndel \"D:\\F\\a_fixed.dts\"\r\ndel \"D:\\F\\a_log.txt\"\r\n"
               "del \"D:\\F\\a - log.txt\"\r\ndel \"D:\\F\\a.h264\"\r\ndel \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\n");
 
@@ -259,10 +266,10 @@ TEST(PurgeScript, NamesExactlyTheFilesTheJobMakes) {
     // external file of the same name stays); nothing at all on the direct path.
     s.set(Option::dtsfix, "0");
     s.context.subtitleSelected = false;
-    EXPECT_EQ(purgeScriptText(plan(""), s.context, "C:\\K\\job2\\"), transcoded);
+    EXPECT_EQ(purge(plan(""), s), transcoded);
     s.context.subtitleSelected = true;
     s.context.srtPath = "D:\\F\\a.srt";
-    EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"), transcoded + "del \"D:\\F\\a.DTS\"\r\n");
+    EXPECT_EQ(purge(p, s), transcoded + "del \"D:\\F\\a.DTS\"\r\n");
     s.set(Option::notranscode, "1");
-    EXPECT_EQ(purgeScriptText(p, s.context, "C:\\K\\job2\\"), "");
+    EXPECT_EQ(purge(p, s), "");
 }

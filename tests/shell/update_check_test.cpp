@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/update_check.h"
+#include "platform/file_system.h"
 #include "platform/files.h"
 #include "tests/platform/loopback_server.h"
 
@@ -30,7 +31,7 @@ protected:
     bool check(const std::string& answer) { return check({sendText(answer)}); }
     bool check(std::vector<kx::test::Step> script) {
         LoopbackServer site(std::move(script));
-        bool newer = newerVersionPublished(site.url(""), folder_, programVersion);
+        bool newer = newerVersionPublished(files_, site.url(""), folder_, programVersion);
         request_ = site.request();
         return newer;
     }
@@ -40,6 +41,7 @@ protected:
 
     std::string stored() { return fs::readFile(folder_ + "update.txt").value_or("(no file)"); }
 
+    kx::FileSystem files_;
     std::string folder_, request_;
 };
 
@@ -77,8 +79,8 @@ TEST_F(UpdateCheck, FailedOrRedirectedDownloadsSayNo) {
         ASSERT_TRUE(l.listenLoopback());
         unused = l.port();
     }
-    EXPECT_FALSE(newerVersionPublished("http://127.0.0.1:" + std::to_string(unused), folder_, programVersion));
-    EXPECT_FALSE(newerVersionPublished("no site", folder_, programVersion));
+    EXPECT_FALSE(newerVersionPublished(files_, "http://127.0.0.1:" + std::to_string(unused), folder_, programVersion));
+    EXPECT_FALSE(newerVersionPublished(files_, "no site", folder_, programVersion));
 }
 
 TEST_F(UpdateCheck, CutOffAnswersAreNoAnswer) {

@@ -23,10 +23,16 @@ TEST(AnalysisWorker, ReportFillsTheListsAndSelectsTheFirstItems) {
     EXPECT_EQ(b.ui.journal(), (Strings{"status: analyse terminée", "sound"}));
 
     AppState s = b.state.snapshot();
-    EXPECT_EQ(s.frameRate, "23.976");
-    EXPECT_EQ(s.trackTable[1].delaySeconds, "1");
-    EXPECT_EQ(s.trackTable[1].delayMilliseconds, "23");
-    EXPECT_EQ(s.trackTable[2].delayMilliseconds, "-42");
+    EXPECT_EQ(s.source.frameRate, "23.976");
+    EXPECT_EQ(s.source.tracks[1].delaySeconds, "1");
+    EXPECT_EQ(s.source.tracks[1].delayMilliseconds, "23");
+    EXPECT_EQ(s.source.tracks[2].delayMilliseconds, "-42");
+    // Each item stands for its track; the first items are chosen.
+    ASSERT_EQ(s.source.subtitleItems.size(), 3u);
+    EXPECT_EQ(s.source.subtitleItems[2].trackId, 6);
+    EXPECT_EQ(s.source.audioItems[1].trackId, 3);
+    EXPECT_EQ(s.source.choice.audio, 0);
+    EXPECT_EQ(s.source.choice.subtitle, 0);
 
     // MediaInfo: hidden, waited for, in the tools folder, its report in the program's folder.
     std::vector<LaunchCall> calls = b.launcher.calls();

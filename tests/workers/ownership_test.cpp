@@ -12,8 +12,8 @@
 #include "base/encoding.h"
 #include "base/text.h"
 #include "mock/bench.h"
-#include "workers/queue.h"
-#include "workers/run_steps.h"
+#include "workers/handlers.h"
+#include "workers/run_checks.h"
 
 using namespace kx;
 using namespace kx::test;
@@ -178,10 +178,10 @@ TEST_F(Ownership, ClearingTheQueueRemovesOnlyTheProgramsScriptsOfItsJobs) {
     b.openFilm("second.mkv");
     b.addJob();
     b.write(b.program + "job2/notes.txt", "the user's");
-    forgetJobs(b.context, 2, 2);
+    removeLastJob(b.context);
     EXPECT_EQ(b.namesIn(b.program + "job2/"), Strings{"notes.txt"});
     EXPECT_FALSE(b.namesIn(b.program + "job1/").empty());
-    forgetJobs(b.context, 1, 2);
+    clearQueue(b.context);
     EXPECT_TRUE(b.namesIn(b.program + "job1/").empty());
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "mock/bench.h"
+#include "workers/handlers.h"
 
 using namespace kx;
 using namespace kx::test;
@@ -103,7 +104,7 @@ TEST_F(ImmediateRun, DtsTrackExtractedTranscodedAndMuxedWithTheDeliveredOptions)
     for (int list : {videoCombo, audioCombo, subtitleCombo}) EXPECT_EQ(b.ui.itemCount(list), 0) << list;
     EXPECT_EQ(b.ui.text(fileNameField), "");
     EXPECT_EQ(b.ui.text(frameRateField), "");
-    EXPECT_TRUE(b.state.snapshot().trackTable[0].trackId.empty());
+    EXPECT_TRUE(b.state.snapshot().source.tracks[0].trackId.empty());
 }
 
 TEST_F(ImmediateRun, DirectPathRunsOnlyTheRemuxOnTheSource) {
@@ -201,9 +202,8 @@ TEST_F(ImmediateRun, ExternalSubtitleIsMuxedAndStaysTheUsers) {
     b.write(srt, "1\r\n");
     b.option(Option::muxsrt, "0");
     const std::string source = openFilm();
-    b.state.with([&](AppState& s) { s.srtPath = srt; });
-    b.ui.insertItem(subtitleCombo, 0, "film.srt");
-    b.ui.select(subtitleCombo, 0);
+    addExternalSubtitle(b.context, srt);
+    EXPECT_EQ(b.ui.items(subtitleCombo).front(), "film.srt");
     b.runImmediate();
 
     EXPECT_EQ(arguments(0), (Strings{"tracks", source, "1:" + base + ".h264", "2:" + base + ".dts"}));

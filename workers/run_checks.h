@@ -1,7 +1,6 @@
-// Steps shared by the immediate run, the addition of a job and the queue
-// run: reading the current choices, the checks made before anything is
-// written (the source, a file in the way, a source already in work), the
-// clean-up rules and the verdict.
+// The checks made before a run or a job writes anything (the source, a file
+// in the way, a source already in work), the clean-up's deletion rules and
+// the verdict's test of the result.
 #pragma once
 
 #include <optional>
@@ -9,8 +8,7 @@
 #include <vector>
 
 #include "base/encoding.h"
-#include "model/run_plan.h"
-#include "model/script_text.h"
+#include "model/run_recipe.h"
 #include "workers/context.h"
 
 namespace kx {
@@ -24,14 +22,6 @@ inline constexpr std::string_view processingFailed = "Il y'a eu un problème lor
 std::string fileInTheWay(const std::string& path);
 // A script or job folder could not be written.
 std::string notWritten(const std::string& path);
-
-// Waits until no analysis runs, so the plan never reads a half-filled table.
-void waitForAnalysis(AppContext& context);
-
-// The run plan of the current file, from the window, the state and the settings.
-RunPlan currentRunPlan(AppContext& context);
-// What the scripts read, taken now (the controls' state at this moment).
-ScriptContext currentScriptContext(AppContext& context);
 
 // Whether the result or any file the run writes or deletes would be the
 // source itself: such a run is refused before anything is touched.
@@ -50,10 +40,14 @@ std::optional<std::string> firstPresent(FileSystem& files, const std::vector<std
 // something is still in the way.
 bool clearOldResult(FileSystem& files, const std::string& result);
 
-// Everything checked before a run or job writes anything: none of its
-// temporaries is there and its result can be written. The message to show
-// when something is in the way, nothing when the run may go on.
-std::optional<std::string> filesInTheWay(FileSystem& files, const RunFiles& run);
+// Every name of a file the recipe makes beside the source, the result aside:
+// its temporaries, then the job clean-up's names, then the kept subtitle.
+std::vector<std::string> madeFiles(const RunRecipe& recipe);
+// Everything checked before a run or job writes or runs anything: none of
+// `made` is there and `result` can be written. The message to show when
+// something is in the way, nothing when the run may go on.
+std::optional<std::string> filesInTheWay(FileSystem& files, const std::vector<std::string>& made,
+                                         const std::string& result);
 
 // Marks a source as being processed for the object's lifetime; `held()` is
 // false (and nothing is marked) when another run already processes it.
@@ -72,10 +66,6 @@ private:
 };
 bool sourceInWork(AppContext& context, const std::string& source);
 
-// Starts a script of `folder` there, in a console the user sees, and waits for it.
-StartResult runScript(AppContext& context, const std::string& folder, std::string_view name);
-// Whether a tool or script ended well: started, and exit status 0, or 1 for warnings.
-bool endedWell(const StartResult& result);
 // Saves the settings; when the file cannot be written the user is told.
 void saveSettings(AppContext& context);
 
@@ -86,14 +76,7 @@ void removeTemporary(FileSystem& files, const std::string& path);
 // Whether `path` exists, by its exact name or one that differs only in case.
 bool existsAnyCase(FileSystem& files, const std::string& path);
 
-// The result of a source: beside it as base + "_remux.mkv" when `remuxdest`
-// is "0", otherwise in `cheminremux`. Empty when that folder is not set.
-std::string expectedOutput(const std::string& sourcePath, const std::string& remuxdest,
-                           const std::string& cheminremux);
 // The result is a file (not a folder) and not the source itself.
 bool outputPresent(FileSystem& files, const std::string& output, const std::string& sourcePath);
-
-// Empties the window for the next file and forgets the run's choices.
-void clearCurrentFile(AppContext& context);
 
 }  // namespace kx

@@ -1,5 +1,5 @@
-// Steps shared by the three processing workers.
-#include "workers/run_steps.h"
+// The checks before a run or job, the clean-up rules and the result test.
+#include "workers/run_checks.h"
 
 #include <algorithm>
 
@@ -17,52 +17,17 @@ std::string notWritten(const std::string& path) {
     return std::string("Impossible d'écrire "_cp) + path + std::string(" : traitement annulé"_cp);
 }
 
-void waitForAnalysis(AppContext& context) {
-    if (context.waitForAnalysis) context.waitForAnalysis();
-}
-
-RunPlan currentRunPlan(AppContext& context) {
-    Ui& ui = context.ui;
-    RunInputs in;
-    context.state.with([&](AppState& s) {
-        in.sourcePath = s.sourcePath;
-        in.tracks = s.trackTable;
-    });
-    in.videoItem = ui.itemText(videoCombo, ui.selected(videoCombo));
-    in.audioItem = ui.itemText(audioCombo, ui.selected(audioCombo));
-    in.subtitleSelected = ui.selected(subtitleCombo) >= 0;
-    in.subtitleItem = ui.itemText(subtitleCombo, ui.selected(subtitleCombo));
-    in.remuxdest = context.settings.getOption(Option::remuxdest);
-    in.cheminremux = context.settings.getOption(Option::cheminremux);
-    return makeRunPlan(in);
-}
-
-ScriptContext currentScriptContext(AppContext& context) {
-    ScriptContext c;
-    Settings& settings = context.settings;
-    c.option = [&settings](Option key) { return settings.getOption(key); };
-    c.subtitleSelected = context.ui.selected(subtitleCombo) >= 0;
-    c.noSrtChecked = context.ui.checked(noSrtCheck);
-    context.state.with([&](AppState& s) {
-        c.srtPath = s.srtPath;
-        c.frameRate = s.frameRate;
-    });
-    c.fileExists = [&files = context.files](const std::string& path) { return files.exists(path); };
-    return c;
-}
-
 bool touchesSource(FileSystem& files, const RunPlan& plan, const std::string& scriptFolder) {
     // Every file any run of this plan could make, whatever the choices, and
     // the files the program writes beside its scripts.
-    RunChoices every{true, true, true, true, false};
-    RunFiles made = runFiles(plan, every);
-    std::vector<std::string> touched = made.temporaries;
-    touched.insert(touched.end(), made.purgeNames.begin(), made.purgeNames.end());
-    touched.push_back(made.result);
+    RunRecipe every = makeRecipe(plan, RunChoices{true, true, true, true, false});
+    std::vector<std::string> touched = every.temporaries();
+    std::vector<std::string> purged = every.purgeNames();
+    touched.insert(touched.end(), purged.begin(), purged.end());
+    touched.push_back(every.result());
     touched.push_back(plan.basePath + ".dts");  // the kept DTS track
-    for (std::string_view name : {"log.txt", "mkvextract.bat", "dtsfix.bat", "eac3to.bat", "mkvmerge.bat",
-                                  "mkvpurge.bat", "extract.bat"})
-        touched.push_back(scriptFolder + std::string(name));
+    for (std::string_view name : programScripts) touched.push_back(scriptFolder + std::string(name));
+    for (std::string_view name : {"log.txt", "extract.bat"}) touched.push_back(scriptFolder + std::string(name));
     for (const std::string& path : touched)
         if (!path.empty() && (equalsNoCase(path, plan.sourcePath) || files.sameFile(path, plan.sourcePath)))
             return true;
@@ -89,12 +54,18 @@ bool clearOldResult(FileSystem& files, const std::string& result) {
     return size >= 0 && files.removeFile(result) && !files.exists(result);
 }
 
-std::optional<std::string> filesInTheWay(FileSystem& files, const RunFiles& run) {
-    std::vector<std::string> made = run.temporaries;
-    made.insert(made.end(), run.purgeNames.begin(), run.purgeNames.end());
-    if (!run.keptSubtitle.empty()) made.push_back(run.keptSubtitle);
+std::vector<std::string> madeFiles(const RunRecipe& recipe) {
+    std::vector<std::string> made = recipe.temporaries();
+    std::vector<std::string> purged = recipe.purgeNames();
+    made.insert(made.end(), purged.begin(), purged.end());
+    if (std::string kept = recipe.keptSubtitle(); !kept.empty()) made.push_back(kept);
+    return made;
+}
+
+std::optional<std::string> filesInTheWay(FileSystem& files, const std::vector<std::string>& made,
+                                         const std::string& result) {
     if (auto present = firstPresent(files, made)) return fileInTheWay(*present);
-    if (!clearOldResult(files, run.result)) return fileInTheWay(run.result);
+    if (!clearOldResult(files, result)) return fileInTheWay(result);
     return std::nullopt;
 }
 
@@ -131,14 +102,6 @@ bool sourceInWork(AppContext& context, const std::string& source) {
     });
 }
 
-StartResult runScript(AppContext& context, const std::string& folder, std::string_view name) {
-    return context.launcher.run(name, "", folder, runWait);
-}
-
-bool endedWell(const StartResult& result) {
-    return result.state == StartResult::State::started && (result.exitCode == 0 || result.exitCode == 1);
-}
-
 void saveSettings(AppContext& context) {
     if (!context.settings.saveOptions())
         context.ui.messageBox(informationTitle, settingsNotSaved(context.settings.path()));
@@ -159,31 +122,8 @@ bool existsAnyCase(FileSystem& files, const std::string& path) {
     return false;
 }
 
-std::string expectedOutput(const std::string& sourcePath, const std::string& remuxdest,
-                           const std::string& cheminremux) {
-    if (remuxdest != "0" && cheminremux.empty()) return {};
-    RunInputs in;
-    in.sourcePath = sourcePath;
-    in.remuxdest = remuxdest;
-    in.cheminremux = cheminremux;
-    return makeRunPlan(in).remuxOutput;
-}
-
 bool outputPresent(FileSystem& files, const std::string& output, const std::string& sourcePath) {
     return !output.empty() && files.fileSize(output) >= 0 && !files.sameFile(output, sourcePath);
-}
-
-void clearCurrentFile(AppContext& context) {
-    Ui& ui = context.ui;
-    ui.clearItems(videoCombo);
-    ui.clearItems(audioCombo);
-    ui.clearItems(subtitleCombo);
-    ui.setText(frameRateField, "");
-    ui.setText(fileNameField, "");
-    context.state.with([](AppState& s) {
-        s.srtPath.clear();
-        s.trackTable = {};
-    });
 }
 
 }  // namespace kx
