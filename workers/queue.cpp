@@ -36,7 +36,10 @@ std::optional<std::string> runJob(AppContext& context, const Job& job) {
     // The repair follows the settings of now; the other steps are the job's.
     const bool repairNow = settings.isOn(Option::dtsfix);
     const RunStep* transcode = recipe.find(StepKind::transcode);
-    for (const RunStep& step : makeRecipe(recipe.plan, RunChoices{true, true, true, false, false}).steps) {
+    // Every step a job may have, in order: a step of the extraction branch
+    // shows its status even when the job has no script for it.
+    const RunRecipe every = makeRecipe(recipe.plan, RunChoices{true, true, true, false, false});
+    for (const RunStep& step : every.steps) {
         const bool shown = step.kind == StepKind::remux || (step.kind == StepKind::transcode && transcode) ||
                            (step.kind == StepKind::repair && repairNow) ||
                            (step.kind == StepKind::extract && (transcode || repairNow));

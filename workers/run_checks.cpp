@@ -8,10 +8,31 @@
 
 namespace kx {
 
+namespace {
+
+// A file of the name of one the run makes is already there and is not the program's.
 std::string fileInTheWay(const std::string& path) {
     return std::string("Un fichier que le traitement doit créer existe déjà : "_cp) + path +
            std::string("\r\nDéplacez-le ou renommez-le, puis recommencez : traitement annulé"_cp);
 }
+
+// The first of `paths` for which a file or folder exists, by its exact name
+// or by one that differs only in letter case; nothing when none does.
+std::optional<std::string> firstPresent(FileSystem& files, const std::vector<std::string>& paths) {
+    for (const std::string& path : paths)
+        if (!path.empty() && existsAnyCase(files, path)) return path;
+    return std::nullopt;
+}
+
+// Makes room for the result; false when something is still in the way.
+bool clearOldResult(FileSystem& files, const std::string& result) {
+    if (result.empty()) return false;
+    std::int64_t size = files.fileSize(result);
+    if (size == -1) return true;
+    return size >= 0 && files.removeFile(result) && !files.exists(result);
+}
+
+}  // namespace
 
 std::string notWritten(const std::string& path) {
     return std::string("Impossible d'écrire "_cp) + path + std::string(" : traitement annulé"_cp);
@@ -39,19 +60,6 @@ void applyDtsFixRule(AppContext& context, const RunPlan& plan) {
         context.settings.setOption(Option::notranscode, "0");
         saveSettings(context);
     }
-}
-
-std::optional<std::string> firstPresent(FileSystem& files, const std::vector<std::string>& paths) {
-    for (const std::string& path : paths)
-        if (!path.empty() && existsAnyCase(files, path)) return path;
-    return std::nullopt;
-}
-
-bool clearOldResult(FileSystem& files, const std::string& result) {
-    if (result.empty()) return false;
-    std::int64_t size = files.fileSize(result);
-    if (size == -1) return true;
-    return size >= 0 && files.removeFile(result) && !files.exists(result);
 }
 
 std::vector<std::string> madeFiles(const RunRecipe& recipe) {

@@ -18,8 +18,6 @@ inline constexpr std::string_view sourceAlreadyInWork =
     "Ce fichier est déjà en cours de traitement : traitement annulé"_cp;
 inline constexpr std::string_view processingSucceeded = "Le traitement s'est bien passé"_cp;
 inline constexpr std::string_view processingFailed = "Il y'a eu un problème lors du traitement"_cp;
-// A file of the name of one the run makes is already there and is not the program's.
-std::string fileInTheWay(const std::string& path);
 // A script or job folder could not be written.
 std::string notWritten(const std::string& path);
 
@@ -31,21 +29,14 @@ bool touchesSource(FileSystem& files, const RunPlan& plan, const std::string& sc
 // Option::notranscode becomes "0" and is saved.
 void applyDtsFixRule(AppContext& context, const RunPlan& plan);
 
-// The first of `paths` for which a file or folder exists, by its exact name
-// or by one that differs only in letter case; nothing when none does.
-std::optional<std::string> firstPresent(FileSystem& files, const std::vector<std::string>& paths);
-
-// Makes room for the result: an earlier result of exactly that name is
-// deleted (never a name that differs in case, never a folder). False when
-// something is still in the way.
-bool clearOldResult(FileSystem& files, const std::string& result);
-
 // Every name of a file the recipe makes beside the source, the result aside:
 // its temporaries, then the job clean-up's names, then the kept subtitle.
 std::vector<std::string> madeFiles(const RunRecipe& recipe);
 // Everything checked before a run or job writes or runs anything: none of
 // `made` is there and `result` can be written. The message to show when
-// something is in the way, nothing when the run may go on.
+// something is in the way, nothing when the run may go on. An earlier
+// result of exactly the result's name is deleted to make room (never a name
+// that differs in case, never a folder).
 std::optional<std::string> filesInTheWay(FileSystem& files, const std::vector<std::string>& made,
                                          const std::string& result);
 

@@ -4,6 +4,8 @@
 // the remux ended well and the result is a file this run made.
 #include "workers/run_immediate.h"
 
+#include <algorithm>
+
 #include "base/encoding.h"
 #include "base/text.h"
 #include "model/run_log.h"
@@ -77,9 +79,10 @@ void runImmediate(AppContext& context) {
     if (settings.isOn(Option::openlog)) context.desktop.open(home + "log.txt");
     if (settings.isOn(Option::deletebat)) {
         // Only the scripts this run wrote, and the report it asked for.
+        const std::vector<std::string>& written = runner.written();
         for (const RunStep& step : recipe.steps)
-            for (const std::string& name : runner.written())
-                if (name == step.script && !step.scriptKept) files.removeFile(home + name);
+            if (!step.scriptKept && std::find(written.begin(), written.end(), step.script) != written.end())
+                files.removeFile(home + std::string(step.script));
         files.removeFile(home + "mediainfo.txt");
     }
 

@@ -36,7 +36,6 @@ public:
     // A step that cannot run at all ends the run as a failure.
     void fail(std::string_view script);
 
-    bool stopped() const { return stopped_; }
     // The verdict of the steps so far, by the policy.
     bool ok() const;
     // The last step taken and its exit status (-1 when it did not run).
