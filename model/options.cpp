@@ -52,15 +52,15 @@ void Settings::loadOptions() {
     // after them (then in those of empty lines), so the user's layout stays.
     std::size_t used = table_.size();
     while (used > 0 && table_[used - 1].key.empty()) --used;
-    for (Option option : allOptions) {
-        std::string_view key = keyOf(option);
+    for (const OptionDesc& desc : optionTable) {
+        std::string_view key = desc.key;
         bool present = false;
         for (const optionSlot& slot : table_) present = present || slot.key == key;
         if (present) continue;
         for (std::size_t k = 0; k < table_.size(); ++k) {
             optionSlot& slot = table_[(used + k) % table_.size()];
             if (!slot.key.empty()) continue;
-            slot = {std::string(key), std::string(deliveredValue(option)), {}};
+            slot = {std::string(key), std::string(desc.delivered), {}};
             break;
         }
     }
@@ -70,35 +70,10 @@ std::string settingsNotSaved(const std::string& path) {
     return std::string("Les options n'ont pas pu être enregistrées dans "_cp) + path;
 }
 
-std::string_view keyOf(Option option) {
-    switch (option) {
-        case Option::deletetemp: return "deletetemp = ";
-        case Option::deletebat: return "deletebat = ";
-        case Option::createlog: return "createlog = ";
-        case Option::openlog: return "openlog = ";
-        case Option::keepdts: return "keepdts = ";
-        case Option::notranscode: return "notranscode = ";
-        case Option::remuxdest: return "remuxdest = ";
-        case Option::cheminremux: return "cheminremux = ";
-        case Option::muxsrt: return "muxsrt = ";
-        case Option::usesonic: return "usesonic = ";
-        case Option::dtsfix: return "dtsfix = ";
-        case Option::soundenable: return "soundenable = ";
-        case Option::checkupdate: return "checkupdate = ";
-    }
-    return {};
-}
-
-std::string_view deliveredValue(Option option) {
-    switch (option) {
-        case Option::deletetemp:
-        case Option::deletebat:
-        case Option::createlog:
-        case Option::muxsrt:
-        case Option::soundenable: return "1";
-        case Option::cheminremux: return "";
-        default: return "0";
-    }
+std::string deliveredOptionsText() {
+    std::string text;
+    for (const OptionDesc& desc : optionTable) text.append(desc.key).append(desc.delivered).append("\r\n");
+    return text;
 }
 
 std::string usableRemuxFolder(std::string_view stored) {

@@ -2,6 +2,9 @@
 // file written back.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "model/options.h"
 
 using namespace kx;
@@ -79,4 +82,13 @@ TEST(Options, EqualsSignAtTheEndOfTheLine) {
     EXPECT_EQ(t[0].key, "abc=");
     EXPECT_EQ(t[0].value, "");
     EXPECT_EQ(formatOptions(t), "abc=\r\n");
+}
+
+// The delivered settings file is the settings table's: every setting, in
+// its order, with its delivered value.
+TEST(Options, DeliveredFileMatchesTheTable) {
+    std::ifstream in(KLARBRIX_SOURCE_DIR "/resources/options.txt", std::ios::binary);
+    ASSERT_TRUE(in);
+    std::string delivered((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(delivered, deliveredOptionsText());
 }

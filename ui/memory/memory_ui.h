@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/launcher.h"
+#include "platform/desktop.h"
 #include "ui/ui.h"
 
 namespace kx {

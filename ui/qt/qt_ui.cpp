@@ -33,7 +33,6 @@
 #include <utility>
 
 #include "base/encoding.h"
-#include "platform/shell.h"
 #include "ui/qt/dialog_rules.h"
 #include "ui/qt/first_paint.h"
 #include "ui/qt/widgets.h"

@@ -25,7 +25,7 @@
 #include "base/encoding.h"
 #include "platform/files.h"
 #include "platform/http.h"
-#include "platform/shell.h"
+#include "platform/default_program.h"
 
 namespace kx {
 
@@ -236,7 +236,7 @@ HelpPage::HelpPage(QWidget* parent) : QTextBrowser(parent), token_(std::make_sha
     connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
         QUrl target = QUrl(address_).resolved(link);
         if (target.scheme() == QLatin1String("http")) load(target.toString());
-        else shellOpen(fromQt(target.toString()));
+        else openWithDefaultProgram(fromQt(target.toString()));
     });
 }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/files.h"
+#include "platform/desktop.h"
 #include "platform/launcher.h"
 #include "shell/shell.h"
 #include "ui/win32/win32_ui.h"

@@ -24,7 +24,7 @@
 #include "base/encoding.h"
 #include "platform/files.h"
 #include "platform/http.h"
-#include "platform/shell.h"
+#include "platform/default_program.h"
 #include "ui/win32/dialogs.h"
 #include "ui/win32/help_text.h"
 #include "ui/win32/resource_ids.h"
@@ -754,7 +754,7 @@ void Win32Ui::Impl::followLink(Control& c, LONG position) {
         std::string scheme = text->substr(0, 7);
         std::transform(scheme.begin(), scheme.end(), scheme.begin(), [](char ch) { return char(std::tolower((unsigned char)ch)); });
         if (scheme == "http://") loadPage(c, *text);
-        else shellOpen(*text);
+        else openWithDefaultProgram(*text);
         return;
     }
 }

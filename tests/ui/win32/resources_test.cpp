@@ -1,11 +1,12 @@
 // The resources of klarbrix.exe, read from the built program: the manifest
-// (version-6 common controls, administrator rights), the version 0.8.6, the
+// (version-6 common controls, administrator rights), the version set in CMake, the
 // program icon and the 64 x 64 logo; and the common controls 6 really in use
 // in this test program, which carries the same manifest without elevation.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "base/version.h"
 #include "support.h"
 #include "ui/win32/resource_ids.h"
 
@@ -50,11 +51,11 @@ TEST_F(Program, VersionIconAndLogo) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, (0u << 16) | 8u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 6u << 16);
+    EXPECT_EQ(fixed->dwFileVersionMS, (unsigned(KLARBRIX_VERSION_MAJOR) << 16) | KLARBRIX_VERSION_MINOR);
+    EXPECT_EQ(fixed->dwFileVersionLS, unsigned(KLARBRIX_VERSION_PATCH) << 16);
     wchar_t* text = nullptr;
     ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040C04E4\\ProductVersion", reinterpret_cast<void**>(&text), &length));
-    EXPECT_EQ(std::wstring(text), L"0.8.6");
+    EXPECT_EQ(std::wstring(text), L"" KLARBRIX_VERSION);
 
     auto icon = [&](int id, int side) {
         return static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, side, side, 0));

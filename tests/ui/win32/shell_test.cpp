@@ -11,6 +11,7 @@
 
 #include "base/encoding.h"
 #include "platform/files.h"
+#include "platform/desktop.h"
 #include "platform/launcher.h"
 #include "platform/win32/wide.h"
 #include "shell/shell.h"

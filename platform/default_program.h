@@ -1,4 +1,4 @@
-// Opening a URL, a file or a folder with the desktop's default handler.
+// Opening a URL, a file or a folder with its default program (the desktop's handler for it).
 #pragma once
 
 #include <string>
@@ -7,6 +7,6 @@ namespace kx {
 
 // Starts the handler for `target` (cp1252) without waiting for it and without
 // any output of its own; false when it could not be started.
-bool shellOpen(const std::string& target);
+bool openWithDefaultProgram(const std::string& target);
 
 }  // namespace kx

@@ -1,12 +1,12 @@
 // The desktop's default handler on POSIX: xdg-open, detached and silent.
-#include "platform/shell.h"
+#include "platform/default_program.h"
 
 #include "base/encoding.h"
 #include "platform/posix/spawn.h"
 
 namespace kx {
 
-bool shellOpen(const std::string& target) {
+bool openWithDefaultProgram(const std::string& target) {
     if (target.empty()) return false;
     auto opener = posix::findOnPath("xdg-open", "");
     if (!opener) return false;

@@ -1,6 +1,6 @@
 // The desktop's default handler on Windows: ShellExecuteW with the default
 // verb, not waited for.
-#include "platform/shell.h"
+#include "platform/default_program.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -10,7 +10,7 @@
 
 namespace kx {
 
-bool shellOpen(const std::string& target) {
+bool openWithDefaultProgram(const std::string& target) {
     if (target.empty()) return false;
     // Some handlers are COM objects: the calling thread needs COM started.
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
