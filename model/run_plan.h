@@ -74,7 +74,9 @@ struct RunFiles {
 RunFiles runFiles(const RunPlan& plan, const RunChoices& choices);
 
 // The code passed to the remux tool for a language name: its first three
-// letters lower-cased ("jap" gives "jpn"), "und" when not among the known ones.
+// letters lower-cased when they are one of the nine known ones ("jap" gives
+// "jpn"), otherwise the ISO 639-2/B code of the name or code, "und" when the
+// text names no language.
 std::string languageCode(std::string_view language);
 
 // The track ID shown in a list item: every digit right after "track #"
