@@ -16,10 +16,11 @@ cmake -S . -B build -DKLARBRIX_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
 (cd build && cpack -G DEB >/dev/null)
+deb=build/klarbrix_$(bash tools/version.sh)_amd64.deb
 if [ "${CI:-}" = true ]; then
-  bash tools/check-package.sh --install build/klarbrix_0.8.6_amd64.deb
+  bash tools/check-package.sh --install "$deb"
 else
-  bash tools/check-package.sh build/klarbrix_0.8.6_amd64.deb
+  bash tools/check-package.sh "$deb"
 fi
 # Sanitizer builds at -O1: AddressSanitizer and UBSan for the test program and
 # the programs it starts, every test; ThreadSanitizer for the programs that

@@ -45,6 +45,14 @@ std::optional<std::string> fromUtf8(std::string_view utf8) {
     return out;
 }
 
+bool isUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();)
+        if (decodeUtf8(bytes, i) > 0x10FFFF) return false;
+    return true;
+}
+
+std::string_view textFileCharset(std::string_view bytes) { return isUtf8(bytes) ? "UTF-8" : "windows-1252"; }
+
 std::string fromUtf8Lossy(std::string_view utf8) {
     bool ok;
     return convert(utf8, true, ok);

@@ -52,6 +52,12 @@ std::string toUtf8(std::string_view cp1252);
 std::optional<std::string> fromUtf8(std::string_view utf8);
 // As fromUtf8, with '?' for what cannot be carried.
 std::string fromUtf8Lossy(std::string_view utf8);
+// Whether the bytes are valid UTF-8 (any letter, a byte-order mark or not).
+bool isUtf8(std::string_view bytes);
+// The charset a text file of unknown origin is in, as the remux tool names
+// it: "UTF-8" when the bytes are valid UTF-8, else "windows-1252" (the
+// common case of a subtitle made on a French Windows system).
+std::string_view textFileCharset(std::string_view bytes);
 
 // The same for UTF-16 (the wide texts of Windows). A lone surrogate counts
 // as a letter cp1252 lacks; the lossy form gives one '?' per letter.

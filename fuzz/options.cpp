@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A value is one line: it never holds a line end or a zero byte.
     if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) return 0;
-    for (kx::Option option : kx::allOptions) {
-        std::string_view key = kx::keyOf(option);
+    for (const kx::OptionDesc& desc : kx::optionTable) {
+        std::string_view key = desc.key;
         kx::OptionTable changed = table;
         kx::setOption(changed, key, value);
         FUZZ_CHECK(kx::getOption(kx::parseOptions(kx::formatOptions(changed)), key) == kx::getOption(changed, key));

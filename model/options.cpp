@@ -9,15 +9,13 @@ namespace kx {
 
 OptionTable parseOptions(std::string_view fileText) {
     OptionTable table;
-    std::size_t k = 0;
     for (const std::string& line : splitLines(fileText)) {
-        if (k == table.size()) break;
         std::size_t equals = line.find('=');
         std::size_t keyLength = equals == std::string::npos ? 1 : equals + 2;
         std::string key = line.substr(0, keyLength);
         // The value is the rest of the line as it stands: a value that holds
         // its key's text (a folder named "cheminremux = ") comes back whole.
-        table[k++] = {key, line.substr(key.size()), equals == std::string::npos ? line : std::string()};
+        table.push_back({key, line.substr(key.size()), equals == std::string::npos ? line : std::string()});
     }
     return table;
 }
@@ -44,61 +42,41 @@ void setOption(OptionTable& table, std::string_view key, std::string_view value)
         if (slot.key == key) slot.value = value;
 }
 
-void Settings::loadOptions() {
-    auto text = files_.readFile(path_);
+bool Settings::loadOptions() {
+    const bool tooLarge = files_.fileSize(path_) > largestOptionsFile;
+    auto text = tooLarge ? std::nullopt : files_.readFile(path_);
     std::lock_guard lock(mutex_);
+    refused_ = tooLarge;
     table_ = text ? parseOptions(*text) : OptionTable{};
-    // Missing settings follow the file's own lines, in the slots left free
-    // after them (then in those of empty lines), so the user's layout stays.
+    // Missing settings follow the file's own lines, in the free slots of the
+    // empty lines at its end, then after them, so the user's layout stays.
     std::size_t used = table_.size();
     while (used > 0 && table_[used - 1].key.empty()) --used;
-    for (Option option : allOptions) {
-        std::string_view key = keyOf(option);
+    for (const OptionDesc& desc : optionTable) {
         bool present = false;
-        for (const optionSlot& slot : table_) present = present || slot.key == key;
+        for (const optionSlot& slot : table_) present = present || slot.key == desc.key;
         if (present) continue;
-        for (std::size_t k = 0; k < table_.size(); ++k) {
-            optionSlot& slot = table_[(used + k) % table_.size()];
-            if (!slot.key.empty()) continue;
-            slot = {std::string(key), std::string(deliveredValue(option)), {}};
-            break;
-        }
+        optionSlot missing{std::string(desc.key), std::string(desc.delivered), {}};
+        if (used < table_.size()) table_[used] = std::move(missing);
+        else table_.push_back(std::move(missing));
+        ++used;
     }
+    return !tooLarge;
+}
+
+std::string settingsTooLarge(const std::string& path) {
+    return std::string("Le fichier des options est trop gros pour être lu (plus de 64 Kio) : "_cp) + path +
+           std::string("\r\nLes options par défaut sont utilisées et ce fichier ne sera pas modifié."_cp);
 }
 
 std::string settingsNotSaved(const std::string& path) {
     return std::string("Les options n'ont pas pu être enregistrées dans "_cp) + path;
 }
 
-std::string_view keyOf(Option option) {
-    switch (option) {
-        case Option::deletetemp: return "deletetemp = ";
-        case Option::deletebat: return "deletebat = ";
-        case Option::createlog: return "createlog = ";
-        case Option::openlog: return "openlog = ";
-        case Option::keepdts: return "keepdts = ";
-        case Option::notranscode: return "notranscode = ";
-        case Option::remuxdest: return "remuxdest = ";
-        case Option::cheminremux: return "cheminremux = ";
-        case Option::muxsrt: return "muxsrt = ";
-        case Option::usesonic: return "usesonic = ";
-        case Option::dtsfix: return "dtsfix = ";
-        case Option::soundenable: return "soundenable = ";
-        case Option::checkupdate: return "checkupdate = ";
-    }
-    return {};
-}
-
-std::string_view deliveredValue(Option option) {
-    switch (option) {
-        case Option::deletetemp:
-        case Option::deletebat:
-        case Option::createlog:
-        case Option::muxsrt:
-        case Option::soundenable: return "1";
-        case Option::cheminremux: return "";
-        default: return "0";
-    }
+std::string deliveredOptionsText() {
+    std::string text;
+    for (const OptionDesc& desc : optionTable) text.append(desc.key).append(desc.delivered).append("\r\n");
+    return text;
 }
 
 std::string usableRemuxFolder(std::string_view stored) {
@@ -133,6 +111,7 @@ bool Settings::saveOptions() const {
     std::string text;
     {
         std::lock_guard lock(mutex_);
+        if (refused_) return false;
         text = formatOptions(table_);
     }
     return files_.replaceFile(path_, text);

@@ -1,13 +1,16 @@
-// The settings: options.txt read into a fixed table of 21 slots, looked up by
-// key (the name with its " = "), changed in place and written back whole.
+// The settings: options.txt read line by line into a table, looked up by key
+// (the name with its " = "), changed in place and written back whole.
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <vector>
 #include <mutex>
 #include <string>
 #include <string_view>
 
 #include "platform/file_system.h"
+#include "ui/window_desc.h"
 
 namespace kx {
 
@@ -17,32 +20,71 @@ struct optionSlot {
     std::string line;   // a line without "=", kept to be written back unchanged
 };
 
-inline constexpr std::size_t optionSlotCount = 21;
+// A settings file larger than this is not read (a few hundred bytes are normal).
+inline constexpr std::int64_t largestOptionsFile = 64 * 1024;
 
 // The settings the program reads and writes, one name each, so that a
-// misspelt key is a compile error rather than a value that reads as absent.
+// misspelt key is a compile error rather than a value that reads as absent;
+// in the order of optionTable.
 enum class Option {
     deletetemp, deletebat, createlog, openlog, keepdts, notranscode, remuxdest,
     cheminremux, muxsrt, usesonic, dtsfix, soundenable, checkupdate,
 };
-inline constexpr Option allOptions[] = {
-    Option::deletetemp, Option::deletebat, Option::createlog, Option::openlog,     Option::keepdts,
-    Option::notranscode, Option::remuxdest, Option::cheminremux, Option::muxsrt,   Option::usesonic,
-    Option::dtsfix,     Option::soundenable, Option::checkupdate,
+
+inline constexpr int noCheckBox = -1;
+
+struct OptionDesc {
+    Option option;
+    std::string_view key;        // as stored in options.txt, with its " = "
+    std::string_view delivered;  // the value the program is delivered with
+    int checkBox;                // its check box in the options window ("1" / "0"), or noCheckBox
 };
+
+// Every setting, in the order of the delivered options.txt (which a test
+// compares with deliveredOptionsText()); the options window sets and stores
+// its check boxes in this order too. A new setting is a name in Option, a
+// line here, a line in resources/options.txt and, with a check box, that
+// control (and its label) in the options window's description,
+// ui/window_desc.h and ui/window_desc.cpp.
+inline constexpr OptionDesc optionTable[] = {
+    {Option::deletetemp, "deletetemp = ", "1", deleteTempCheck},
+    {Option::deletebat, "deletebat = ", "1", deleteBatCheck},
+    {Option::createlog, "createlog = ", "1", createLogCheck},
+    {Option::openlog, "openlog = ", "0", openLogCheck},
+    {Option::keepdts, "keepdts = ", "0", keepDtsCheck},
+    {Option::notranscode, "notranscode = ", "0", noTranscodeCheck},
+    {Option::remuxdest, "remuxdest = ", "0", remuxDestCheck},
+    {Option::cheminremux, "cheminremux = ", "", noCheckBox},  // the options window's remux folder field
+    {Option::muxsrt, "muxsrt = ", "1", muxSrtCheck},
+    {Option::usesonic, "usesonic = ", "0", useSonicCheck},
+    {Option::dtsfix, "dtsfix = ", "0", dtsFixCheck},
+    {Option::soundenable, "soundenable = ", "1", soundEnableCheck},
+    {Option::checkupdate, "checkupdate = ", "0", checkUpdateCheck},
+};
+
+constexpr bool optionTableInEnumOrder() {
+    for (std::size_t k = 0; k < std::size(optionTable); ++k)
+        if (static_cast<std::size_t>(optionTable[k].option) != k) return false;
+    return true;
+}
+static_assert(optionTableInEnumOrder(), "optionTable lists the settings in the order of Option");
+
 // The key as stored in options.txt, with its " = " ("dtsfix = ").
-std::string_view keyOf(Option option);
+constexpr std::string_view keyOf(Option option) { return optionTable[static_cast<std::size_t>(option)].key; }
 // The value the program is delivered with, taken when the file lacks the key.
-std::string_view deliveredValue(Option option);
+constexpr std::string_view deliveredValue(Option option) {
+    return optionTable[static_cast<std::size_t>(option)].delivered;
+}
+// The settings file as delivered: each setting with its delivered value, CR LF.
+std::string deliveredOptionsText();
 // The remux folder as runs may use it: an absolute folder ending in its
 // separator (one is added when missing); empty when the stored text is
 // empty, relative, or holds a quote or a control character that a script
 // line could not carry.
 std::string usableRemuxFolder(std::string_view stored);
-using OptionTable = std::array<optionSlot, optionSlotCount>;
+using OptionTable = std::vector<optionSlot>;
 
-// Pure table operations. Lines after the 21st are ignored; every line, an
-// empty one included, takes a slot.
+// Pure table operations. Every line, an empty one included, takes a slot.
 OptionTable parseOptions(std::string_view fileText);
 // Slots with a key, in order, each as key + value + CR LF.
 std::string formatOptions(const OptionTable& table);
@@ -51,6 +93,8 @@ void setOption(OptionTable& table, std::string_view key, std::string_view value)
 
 // What the user is told when the settings file cannot be written.
 std::string settingsNotSaved(const std::string& path);
+// What the user is told when the settings file is too large to be read.
+std::string settingsTooLarge(const std::string& path);
 
 // The program's settings, shared by the event loop and the workers: every
 // access holds the lock, so a worker never sees a half-written value.
@@ -59,8 +103,10 @@ public:
     Settings(std::string path, FileSystem& files) : path_(std::move(path)), files_(files) {}
     // Reads the file. Every setting the file lacks (all of them when it is
     // missing or empty) takes its delivered value and is written with the
-    // others at the next save.
-    void loadOptions();
+    // others at the next save. A file over largestOptionsFile is not read:
+    // the delivered values are used, the file is never written over, and
+    // false is returned (the caller tells the user, settingsTooLarge).
+    bool loadOptions();
     // The stored value; Option::cheminremux as usableRemuxFolder gives it.
     std::string getOption(Option option) const;
     void setOption(Option option, std::string_view value);
@@ -76,6 +122,7 @@ private:
     FileSystem& files_;
     mutable std::mutex mutex_;
     OptionTable table_;
+    bool refused_ = false;  // the file was too large to read: it stays as it is
 };
 
 }  // namespace kx

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "base/text.h"
+#include "model/languages.h"
 
 namespace kx {
 
@@ -50,7 +51,8 @@ std::string languageCode(std::string_view language) {
     if (code == "jap") code = "jpn";
     for (std::string_view known : knownLanguages)
         if (code == known) return code;
-    return "und";
+    std::string iso = iso639Code(language);
+    return iso.empty() ? "und" : iso;
 }
 
 std::int64_t trackIdOfRecord(std::string_view trackId) { return leadingDigits(trackId); }

@@ -61,7 +61,9 @@ struct RunChoices {
 };
 
 // The code passed to the remux tool for a language name: its first three
-// letters lower-cased ("jap" gives "jpn"), "und" when not among the known ones.
+// letters lower-cased when they are one of the nine known ones ("jap" gives
+// "jpn"), otherwise the ISO 639-2/B code of the name or code, "und" when the
+// text names no language.
 std::string languageCode(std::string_view language);
 
 // A track record's ID as a number: its leading decimal digits (0 when none).

@@ -1,12 +1,12 @@
 // The launcher's portable half: the command line built from program and
-// parameters, the desktop's handler as the last resort, and the system
-// launcher and desktop services that the program is given at start-up.
+// parameters, the file's default program as the last resort, and the system
+// launcher that the program is given at start-up.
 #include "platform/launcher.h"
 
 #include "base/command_line.h"
 #include "base/text.h"
 #include "platform/files.h"
-#include "platform/shell.h"
+#include "platform/default_program.h"
 
 namespace kx {
 
@@ -33,7 +33,7 @@ StartResult launch(std::string_view program, std::string_view parameters, std::s
         if (folder.back() != '/' && folder.back() != '\\') folder += fs::separator();
         file = folder + file;
     }
-    if (!fs::exists(file) || !shellOpen(file)) return result;
+    if (!fs::exists(file) || !openWithDefaultProgram(file)) return result;
     return {StartResult::State::started, 0};
 }
 
@@ -48,11 +48,5 @@ StartResult SystemLauncher::run(std::string_view program, std::string_view param
                                 int flags) {
     return launch(program, parameters, workingFolder, flags, sink_);
 }
-
-bool SystemDesktop::open(std::string_view target) { return shellOpen(std::string(target)); }
-
-void SystemDesktop::loadSound(const std::string& path) { sound_.load(path); }
-
-void SystemDesktop::playSound() { sound_.play(); }
 
 }  // namespace kx

@@ -1,15 +1,12 @@
-// The services the program is given at start-up and passes down to its
-// workers: starting programs and scripts, the desktop (default handlers and
-// the end sound) and the file operations. Tests and each front end may give
+// The launcher the program is given at start-up and passes down to its
+// workers: starting programs and scripts. Tests and each front end may give
 // their own in place of the system's.
 #pragma once
 
-#include <string>
+#include <memory>
 #include <string_view>
 
-#include "platform/file_system.h"
 #include "platform/process.h"
-#include "platform/sound.h"
 
 namespace kx {
 
@@ -24,17 +21,6 @@ public:
                             int flags) = 0;
 };
 
-// The desktop around the program: a URL, document or folder opened with its
-// default handler, and the end sound.
-class Desktop {
-public:
-    virtual ~Desktop() = default;
-    virtual bool open(std::string_view target) = 0;
-    // Loaded once; a missing file or player is silent.
-    virtual void loadSound(const std::string& path) = 0;
-    virtual void playSound() = 0;
-};
-
 class SystemLauncher : public Launcher {
 public:
     SystemLauncher() = default;
@@ -46,16 +32,6 @@ public:
 
 private:
     std::shared_ptr<const OutputSink> sink_;
-};
-
-class SystemDesktop : public Desktop {
-public:
-    bool open(std::string_view target) override;
-    void loadSound(const std::string& path) override;
-    void playSound() override;
-
-private:
-    Sound sound_;
 };
 
 }  // namespace kx

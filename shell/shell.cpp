@@ -22,20 +22,6 @@ namespace kx {
 
 namespace {
 
-struct OptionCheck {
-    int control;
-    Option key;
-};
-
-// The options window's check boxes and their keys, in the order they are
-// set and stored.
-constexpr OptionCheck optionChecks[] = {
-    {deleteTempCheck, Option::deletetemp}, {deleteBatCheck, Option::deletebat},   {createLogCheck, Option::createlog},
-    {openLogCheck, Option::openlog},       {keepDtsCheck, Option::keepdts},       {noTranscodeCheck, Option::notranscode},
-    {remuxDestCheck, Option::remuxdest},   {muxSrtCheck, Option::muxsrt},         {useSonicCheck, Option::usesonic},
-    {dtsFixCheck, Option::dtsfix},         {soundEnableCheck, Option::soundenable}, {checkUpdateCheck, Option::checkupdate},
-};
-
 // Double quotes and control characters would break the quoting of the
 // scripts that carry the path.
 bool scriptSafe(std::string_view path) {
@@ -96,8 +82,9 @@ int Shell::run() {
 
 bool Shell::startUp() {
     services_.desktop.loadSound(config_.programFolder + "success.wav");
-    settings_.loadOptions();
+    const bool settingsRead = settings_.loadOptions();
     openMainWindow(ui_);
+    if (!settingsRead) ui_.messageBox(informationTitle, settingsTooLarge(settings_.path()));
     ui_.setStatus("Choisir un fichier");
 
     if (!services_.files.listFolder(config_.programFolder + "Applications")) {
@@ -168,13 +155,15 @@ void Shell::showHelp(std::string_view path) {
 
 void Shell::openOptions() {
     openOptionsWindow(ui_);
-    for (const OptionCheck& check : optionChecks) ui_.setChecked(check.control, settings_.isOn(check.key));
+    for (const OptionDesc& desc : optionTable)
+        if (desc.checkBox != noCheckBox) ui_.setChecked(desc.checkBox, settings_.isOn(desc.option));
     std::string folder = settings_.getOption(Option::cheminremux);
     if (!folder.empty()) ui_.setText(remuxPathField, folder);
 }
 
 void Shell::storeOptions() {
-    for (const OptionCheck& check : optionChecks) settings_.setOption(check.key, ui_.checked(check.control) ? "1" : "0");
+    for (const OptionDesc& desc : optionTable)
+        if (desc.checkBox != noCheckBox) settings_.setOption(desc.option, ui_.checked(desc.checkBox) ? "1" : "0");
     saveSettings(context_);
     ui_.closeWindow(optionsWindow);
 }

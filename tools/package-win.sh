@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Windows program and packs its program folder into
-# klarbrix-0.8.6-win64.zip: Klarbrix/ with klarbrix.exe, options.txt,
+# klarbrix-VERSION-win64.zip (VERSION as tools/version.sh prints it): Klarbrix/ with klarbrix.exe, options.txt,
 # success.wav and Applications/ (our delaycut.exe and LISEZMOI.txt, which
 # says which tools the user adds there). Nothing else of the build folder
 # (test stand-ins, settings changed by tests) goes in.
@@ -8,7 +8,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-win}
-version=0.8.6
+version=$(bash "$root/tools/version.sh")
 zip=klarbrix-$version-win64.zip
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -23,7 +23,7 @@ mkdir -p "$stage/Applications"
 x86_64-w64-mingw32-strip -o "$stage/klarbrix.exe" "$build/klarbrix.exe"
 x86_64-w64-mingw32-strip -o "$stage/Applications/delaycut.exe" "$build/program/Applications/delaycut.exe"
 cp "$root/resources/options.txt" "$root/resources/success.wav" "$stage/"
-cp "$root/resources/LISEZMOI.txt" "$stage/Applications/"
+cp "$build/program/Applications/LISEZMOI.txt" "$stage/Applications/"
 (cd "$build/package" && cmake -E tar cf "$build/$zip" --format=zip Klarbrix)
 
 # What went in; each part the program needs must be there.

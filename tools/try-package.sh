@@ -4,11 +4,11 @@
 # and as root. Needs root and debootstrap; the base system is made once (in
 # $TMPDIR/kx-package-base) from the mirror this machine's apt uses and copied
 # afresh for each try.
-# Usage: tools/try-package.sh [DEB]   (default: build/klarbrix_0.8.6_amd64.deb)
+# Usage: tools/try-package.sh [DEB]   (default: build/klarbrix_VERSION_amd64.deb)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-deb=$(realpath "${1:-$root/build/klarbrix_0.8.6_amd64.deb}")
+deb=$(realpath "${1:-$root/build/klarbrix_$(bash "$root/tools/version.sh")_amd64.deb}")
 [ -f "$deb" ] || { echo "try-package: $deb is missing (cpack -G DEB in the build folder)" >&2; exit 1; }
 base=${TMPDIR:-/tmp}/kx-package-base
 work=${TMPDIR:-/tmp}/kx-package-try

@@ -2,6 +2,7 @@
 #include "ui/window_desc.h"
 
 #include "base/encoding.h"
+#include "base/version.h"
 #include "ui/ui.h"
 
 namespace kx {
@@ -101,7 +102,7 @@ constexpr ControlDesc aboutControls[] = {
     {aboutSiteLabel, "aboutSiteLabel", K::label, "siteweb :", 110, 160, 50, 20, -1, true},
     {aboutSiteLink, "aboutSiteLink", K::hyperlink, "", 290, 160, 200, 20},
     {aboutOkButton, "aboutOkButton", K::button, "OK", 181, 220, 130, 50},
-    {aboutVersionLabel, "aboutVersionLabel", K::label, "V 0.8.6", 440, 260, 50, 20},
+    {aboutVersionLabel, "aboutVersionLabel", K::label, "V " KLARBRIX_VERSION, 440, 260, 50, 20},
     {aboutTaglineLabel, "aboutTaglineLabel", K::label, "Préparez vos mkv pour votre box"_cp, 160, 50, 170, 20},
     {aboutUpperFrame, "aboutUpperFrame", K::frame, "", 10, 10, 490, 90, -1, false, true},
     {aboutLowerFrame, "aboutLowerFrame", K::frame, "", 10, 110, 490, 90, -1, false, true},
@@ -112,7 +113,7 @@ constexpr ControlDesc helpControls[] = {
     {helpPage, "helpPage", K::webPage, "", 10, 10, 1024, 768},
 };
 
-const WindowDesc mainDesc{mainWindow,   "Klarbrix 0.8.6", 650,       383,  true, WindowFrame::fixedWithMinimise,
+const WindowDesc mainDesc{mainWindow,   "Klarbrix " KLARBRIX_VERSION, 650,       383,  true, WindowFrame::fixedWithMinimise,
                           mainControls, "Menu",           mainMenuItems, true, mainTabs};
 const WindowDesc optionsDesc{optionsWindow, "Options", 600, 362, true, WindowFrame::resizableNoClose, optionsControls};
 const WindowDesc aboutDesc{aboutWindow, "A propos", 508, 286, true, WindowFrame::titleOnly, aboutControls};

@@ -9,16 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "base/version.h"
 #include "model/job_queue.h"
 #include "model/options.h"
 #include "model/source_session.h"
+#include "platform/desktop.h"
+#include "platform/file_system.h"
 #include "platform/launcher.h"
 
 namespace kx {
 
 class Ui;
 
-inline constexpr std::int64_t programVersion = 85;
+inline constexpr std::int64_t programVersion = KLARBRIX_VERSION_NUMBER;
 
 // The state of the current source. Every field ends in a folder separator
 // when it names a folder.

@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-#include "ui/qt/first_paint.h"
+#include "frontends/qt/first_paint.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

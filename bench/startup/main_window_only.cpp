@@ -4,9 +4,9 @@
 // tools' output window or worker threads behind it.
 #include <QApplication>
 
-#include "ui/qt/desktop.h"
-#include "ui/qt/font_warm_up.h"
-#include "ui/qt/qt_ui.h"
+#include "frontends/qt/desktop.h"
+#include "frontends/qt/font_warm_up.h"
+#include "frontends/qt/qt_ui.h"
 #include "ui/window_desc.h"
 
 int main(int argc, char** argv) {

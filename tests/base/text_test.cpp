@@ -87,3 +87,15 @@ TEST(Encoding, Utf16RoundTripsAndRefusals) {
     EXPECT_FALSE(fromUtf16(std::u16string(1, u'\xd83d')));  // a lone surrogate
     EXPECT_EQ(fromUtf16Lossy(u"a\U0001F600b\u65e5"), "a?b?");
 }
+
+TEST(Encoding, TextFileCharset) {
+    const std::pair<std::string, std::string_view> files[] = {
+        {"", "UTF-8"},
+        {"plain ASCII\r\n", "UTF-8"},
+        {"\xEF\xBB\xBF" "Fran\xC3\xA7" "ais", "UTF-8"},   // with a byte-order mark
+        {"h\xC3\xA9los \xE2\x82\xAC", "UTF-8"},           // without
+        {"h\xE9los \x80", "windows-1252"},                 // what a French Windows writes
+        {"\xC3", "windows-1252"},                          // a cut sequence
+        {"\xED\xA0\x80", "windows-1252"}};                 // a surrogate is not UTF-8
+    for (const auto& [bytes, charset] : files) EXPECT_EQ(textFileCharset(bytes), charset) << bytes;
+}

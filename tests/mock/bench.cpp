@@ -52,11 +52,7 @@ std::string crlfLines(std::initializer_list<std::string> lines) {
 
 }  // namespace
 
-std::string deliveredOptions() {
-    return crlfLines({"deletetemp = 1", "deletebat = 1", "createlog = 1", "openlog = 0", "keepdts = 0",
-                      "notranscode = 0", "remuxdest = 0", "cheminremux = ", "muxsrt = 1", "usesonic = 0",
-                      "dtsfix = 0", "soundenable = 1", "checkupdate = 0"});
-}
+std::string deliveredOptions() { return deliveredOptionsText(); }
 
 std::string dtsFilmReport() {
     return crlfLines({"General", field("Complete name", "/somewhere/film.mkv"), field("Format", "Matroska"), "",

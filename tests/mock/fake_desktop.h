@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/launcher.h"
+#include "platform/desktop.h"
 
 namespace kx::test {
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <utility>
 
 #include "base/encoding.h"
 #include "model/run_plan.h"
@@ -102,14 +103,24 @@ TEST(RunPlan, FormatsAndExtensions) {
 }
 
 TEST(LanguageCode, Table) {
+    // The nine names known by their first three letters, as ever.
     EXPECT_EQ(languageCode("Japanese"), "jpn");
     EXPECT_EQ(languageCode("French"), "fre");
     EXPECT_EQ(languageCode("Français"_cp), "fra");
     EXPECT_EQ(languageCode("German"), "ger");
     EXPECT_EQ(languageCode("ENGLISH"), "eng");
-    EXPECT_EQ(languageCode("Russian"), "und");
-    EXPECT_EQ(languageCode("ja"), "und");
-    EXPECT_EQ(languageCode(""), "und");
+    EXPECT_EQ(languageCode("French (CA)"), "fre");
+    // Every other language MediaInfo names or codes: its ISO 639-2/B code.
+    const std::pair<std::string, std::string> others[] = {
+        {"Portuguese", "por"}, {"Portuguese (BR)", "por"}, {"Russian", "rus"}, {"Chinese (Traditional)", "chi"},
+        {"Arabic", "ara"}, {"Polish", "pol"}, {"Swedish", "swe"}, {"Greek", "gre"}, {"Czech", "cze"},
+        {"Norwegian Bokmal", "nob"}, {std::string("Bokmål, Norwegian"_cp), "nob"}, {"Romanian", "rum"}, {"Persian", "per"},
+        {"Multiple languages", "mul"}, {"Slovenian", "slv"}, {"Tibetan", "tib"},
+        // Codes: two-letter, terminology and bibliographic ones, and those kept for local use.
+        {"ja", "jpn"}, {"pt", "por"}, {"deu", "ger"}, {"zho", "chi"}, {"fil", "fil"}, {"zxx", "zxx"}, {"qaa", "qaa"},
+        // Nothing known: und.
+        {"", "und"}, {"xx", "und"}, {"qzz", "und"}, {"Klingonish", "und"}, {"(BR)", "und"}};
+    for (const auto& [name, code] : others) EXPECT_EQ(languageCode(name), code) << name;
 }
 
 TEST(TrackIds, LeadingDigitsOfTheRecord) {

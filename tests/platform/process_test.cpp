@@ -14,7 +14,7 @@
 
 #include "platform/process.h"
 #include "platform/scratch_folder.h"
-#include "platform/shell.h"
+#include "platform/default_program.h"
 
 using namespace kx;
 using kx::test::ScratchFolder;
@@ -169,7 +169,7 @@ TEST(RunProgram, SeveralThreadsAtOnce) {
 }
 
 // With a stand-in xdg-open on PATH: files that cannot be started are opened
-// with the desktop's handler; shellOpen hands over its target unchanged.
+// with the desktop's handler; openWithDefaultProgram hands over its target unchanged.
 TEST(ShellOpen, DesktopHandlerAndLauncherFallback) {
     ScratchFolder dir;
     dir.write("bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + dir.file("opened.tmp") + "\"\nmv \"" +
@@ -177,7 +177,7 @@ TEST(ShellOpen, DesktopHandlerAndLauncherFallback) {
     std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
     setenv("PATH", (dir.file("bin") + ":" + oldPath).c_str(), 1);
 
-    EXPECT_TRUE(shellOpen("http://klarbrix.fr/aide/"));
+    EXPECT_TRUE(openWithDefaultProgram("http://klarbrix.fr/aide/"));
     ASSERT_TRUE(dir.waitFor("opened"));
     EXPECT_EQ(dir.read("opened"), "http://klarbrix.fr/aide/\n");
     std::filesystem::remove(dir.file("opened"));

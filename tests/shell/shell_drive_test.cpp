@@ -3,6 +3,7 @@
 // "Lancer !" and "Ajouter a la file", and the queue buttons.
 #include <gtest/gtest.h>
 
+#include "base/version.h"
 #include "drive.h"
 
 using kx::test::drive;
@@ -67,7 +68,7 @@ TEST(AboutAndHelp, WindowsOpenAndCloseWithTheirOwnLoop) {
                            "menu 0\nshow 64\nclick 64\nclose\nclick 4\n",
                    {"--site", "http://127.0.0.1:9"});
     std::vector<std::string> expected = {
-        "status: Choisir un fichier", "window: 2 opened", "13 text: V 0.8.6", "9 text: http://127.0.0.1:9/",
+        "status: Choisir un fichier", "window: 2 opened", "13 text: V " KLARBRIX_VERSION, "9 text: http://127.0.0.1:9/",
         "window: 2 closed", "window: 8 opened", "70 text: http://127.0.0.1:9/aide/",
         // Nothing but a close request is served while the help window is open.
         "window: 8 closed", "window: 1 opened", "64 text: Aide (WEB)", "window: 8 opened", "window: 8 closed",

@@ -53,17 +53,26 @@ TEST(AdapterCommands, Transcode) {
     EXPECT_FALSE(a->libav);
     EXPECT_FALSE(parseTranscodeArgs({"/f/a.dts"}, error));
 
-    EXPECT_EQ(ac3BitRate(6), 640);
-    EXPECT_EQ(ac3BitRate(3), 640);
-    EXPECT_EQ(ac3BitRate(2), 224);
-    EXPECT_EQ(ac3BitRate(1), 224);
-    EXPECT_EQ(joined(ffmpegCommand("/f/a.dts", "/f/a.part.ac3", 6)),
-              "ffmpeg -hide_banner -nostdin -nostats -loglevel error -y -i /f/a.dts -map 0:a:0 -vn -sn -dn "
-              "-c:a ac3 -b:a 640k -f ac3 /f/a.part.ac3");
-    // 7.1 is more than AC3 carries: folded to 5.1.
-    EXPECT_EQ(joined(ffmpegCommand("i.dts", "o.ac3", 8)),
-              "ffmpeg -hide_banner -nostdin -nostats -loglevel error -y -i i.dts -map 0:a:0 -vn -sn -dn "
-              "-c:a ac3 -b:a 640k -ac 6 -f ac3 o.ac3");
+    // A rate asked for (-448) is kept; -down6 is what is done anyway; others are named.
+    ASSERT_TRUE(a = parseTranscodeArgs({"/f/a.thd", "/f/a.ac3", "-448", "-down6", "-9999", "-x"}, error));
+    EXPECT_EQ(a->bitRate, 448);
+    EXPECT_EQ(a->ignored, (std::vector<std::string>{"-9999", "-x"}));
+
+    const std::pair<std::pair<int, int>, int> rates[] = {{{6, 0}, 640}, {{3, 0}, 640}, {{2, 0}, 224}, {{1, 0}, 224},
+                                                         {{6, 448}, 448}, {{2, 448}, 448}};
+    for (const auto& [in, rate] : rates) EXPECT_EQ(ac3BitRate(in.first, in.second), rate);
+
+    const std::string head = "ffmpeg -hide_banner -nostdin -nostats -loglevel error -y -i i -map 0:a:0 -vn -sn -dn -c:a ac3 ";
+    const std::pair<AudioFacts, std::string> folds[] = {
+        {{"dts", 6, "", "", "5.1(side)"}, "-b:a 640k -f ac3 o"},
+        {{"flac", 2, "", "", "stereo"}, "-b:a 224k -f ac3 o"},
+        // 7.1 and 6.1: the LFE kept, sides and backs folded into the surrounds.
+        {{"truehd", 8, "", "", "7.1"}, "-b:a 640k -af pan=5.1(side)|FL=FL|FR=FR|FC=FC|LFE=LFE|SL<SL+BL|SR<SR+BR -f ac3 o"},
+        {{"dts", 7, "", "", "6.1"},
+         "-b:a 640k -af pan=5.1(side)|FL=FL|FR=FR|FC=FC|LFE=LFE|SL<SL+0.707*BC|SR<SR+0.707*BC -f ac3 o"},
+        {{"pcm_s24le", 8, "", "", ""}, "-b:a 640k -ac 6 -f ac3 o"}};
+    for (const auto& [facts, tail] : folds) EXPECT_EQ(joined(ffmpegCommand("i", "o", facts)), head + tail) << facts.layout;
+    EXPECT_EQ(joined(ffmpegCommand("i", "o", {"truehd", 6, "", "", "5.1"}, 448)), head + "-b:a 448k -f ac3 o");
 }
 
 TEST(AdapterCommands, Repair) {

@@ -224,7 +224,7 @@ TEST_F(Ownership, MissingOrEmptySettingsTakeTheDeliveredValues) {
         EXPECT_EQ(bench.settings.getOption(Option::remuxdest), "0");
         EXPECT_TRUE(bench.settings.saveOptions());
         std::string saved = bench.read(bench.program + "options.txt");
-        for (Option option : allOptions) EXPECT_NE(saved.find(keyOf(option)), std::string::npos) << keyOf(option);
+        for (const OptionDesc& desc : optionTable) EXPECT_NE(saved.find(desc.key), std::string::npos) << desc.key;
         bench.openFilm();
         bench.runImmediate();
         EXPECT_TRUE(bench.ui.saw(success)) << bench.ui.messages().front();

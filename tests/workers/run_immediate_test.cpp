@@ -89,7 +89,7 @@ TEST_F(ImmediateRun, DtsTrackExtractedTranscodedAndMuxedWithTheDeliveredOptions)
     // The log took the transcoder's log before the clean-up, and names no user's path.
     std::string log = b.read(b.program + "log.txt");
     const std::string stars(24, '*');
-    EXPECT_TRUE(log.starts_with("version de klarbrix=85\r\n\r\n\r\n" + stars + "Log Mediainfo.txt" + stars)) << log;
+    EXPECT_TRUE(log.starts_with("version de klarbrix=" + std::to_string(programVersion) + "\r\n\r\n\r\n" + stars + "Log Mediainfo.txt" + stars)) << log;
     EXPECT_NE(log.find(stars + "Log mkvextract.bat" + stars + "\r\n\r\ncd Applications\r\nmkvextract.exe tracks "
                        "\"fichier.mkv\" 1:\"fichier.h264\" 2:\"fichier.dts\" 4:\"fichier.srt\" \r\n"),
               std::string::npos)

@@ -15,6 +15,7 @@ struct AudioFacts {
     int channels = 0;
     std::string sampleRate;  // in Hz, as ffprobe prints it
     std::string bitRate;     // in b/s
+    std::string layout;      // ffprobe's channel layout ("7.1"); empty when not read
 };
 
 // The facts ffprobe gives of a DTS core stream (16-bit big-endian frames, the

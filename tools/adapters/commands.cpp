@@ -51,12 +51,29 @@ std::optional<MediaInfoArgs> parseMediaInfoArgs(const std::vector<std::string>& 
     return parsed;
 }
 
+namespace {
+
+// "-448": an AC3 bit rate in kb/s (32 to 640); 0 for any other switch.
+int asBitRate(const std::string& option) {
+    if (option.size() < 3 || option.size() > 4) return 0;
+    int rate = 0;
+    for (std::size_t k = 1; k < option.size(); ++k) {
+        if (option[k] < '0' || option[k] > '9') return 0;
+        rate = rate * 10 + (option[k] - '0');
+    }
+    return rate >= 32 && rate <= 640 ? rate : 0;
+}
+
+}  // namespace
+
 std::optional<TranscodeArgs> parseTranscodeArgs(const std::vector<std::string>& args, std::string& error) {
     TranscodeArgs parsed;
     std::vector<std::string> files;
     for (const std::string& a : args) {
         if (a.size() > 1 && a[0] == '-') {
             if (equalsNoCase(a, "-libav")) parsed.libav = true;
+            else if (equalsNoCase(a, "-down6")) continue;  // what is done anyway above 5.1
+            else if (int rate = asBitRate(a); rate > 0) parsed.bitRate = rate;
             else parsed.ignored.push_back(a);
         } else {
             files.push_back(a);
@@ -71,7 +88,8 @@ std::optional<TranscodeArgs> parseTranscodeArgs(const std::vector<std::string>& 
     return parsed;
 }
 
-int ac3BitRate(int channels) {
+int ac3BitRate(int channels, int asked) {
+    if (asked > 0) return asked;
     return channels > 2 ? 640 : 224;
 }
 
@@ -79,11 +97,19 @@ std::string transcodeLogName(const std::string& output) {
     return withoutExtension(output) + " - Log.txt";
 }
 
-std::vector<std::string> ffmpegCommand(const std::string& input, const std::string& target, int channels) {
+std::vector<std::string> ffmpegCommand(const std::string& input, const std::string& target, const AudioFacts& facts,
+                                       int bitRate) {
+    const int channels = facts.channels;
     std::vector<std::string> argv{"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error",
                                   "-y",     "-i",           input,      "-map",     "0:a:0", "-vn", "-sn",
-                                  "-dn",    "-c:a",         "ac3",      "-b:a",     std::to_string(ac3BitRate(channels)) + "k"};
-    if (channels > 6) argv.insert(argv.end(), {"-ac", "6"});
+                                  "-dn",    "-c:a",         "ac3",      "-b:a",     std::to_string(ac3BitRate(channels, bitRate)) + "k"};
+    // "<" scales each sum so that it cannot clip.
+    if (channels > 6 && facts.layout == "7.1")
+        argv.insert(argv.end(), {"-af", "pan=5.1(side)|FL=FL|FR=FR|FC=FC|LFE=LFE|SL<SL+BL|SR<SR+BR"});
+    else if (channels > 6 && facts.layout == "6.1")
+        argv.insert(argv.end(), {"-af", "pan=5.1(side)|FL=FL|FR=FR|FC=FC|LFE=LFE|SL<SL+0.707*BC|SR<SR+0.707*BC"});
+    else if (channels > 6)
+        argv.insert(argv.end(), {"-ac", "6"});
     argv.insert(argv.end(), {"-f", "ac3", target});
     return argv;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/adapters/audio_head.h"
 #include "tools/adapters/frames.h"
 
 namespace kx::adapt {
@@ -28,22 +29,25 @@ struct MediaInfoArgs {
 };
 std::optional<MediaInfoArgs> parseMediaInfoArgs(const std::vector<std::string>& args, std::string& error);
 
-// eac3to.exe "IN" "OUT" [-libav]
+// eac3to.exe "IN" "OUT" [-libav] [-down6] [-RATE] (RATE in kb/s, "-448")
 struct TranscodeArgs {
     std::string input;
     std::string output;
     bool libav = false;
+    int bitRate = 0;  // 0: the encoder's default for the channels
     std::vector<std::string> ignored;  // other switches, named in the log
 };
 std::optional<TranscodeArgs> parseTranscodeArgs(const std::vector<std::string>& args, std::string& error);
-// 640 kb/s for more than two channels, 224 kb/s otherwise.
-int ac3BitRate(int channels);
+// The rate asked for, else 640 kb/s for more than two channels and 224 kb/s otherwise.
+int ac3BitRate(int channels, int asked = 0);
 // OUT without its extension + " - Log.txt".
 std::string transcodeLogName(const std::string& output);
 // ffmpeg reading the first audio track of `input` and writing AC3 to `target`
-// (a staged file the caller created, hence -y); more than six channels are
-// folded to 5.1, the most AC3 carries.
-std::vector<std::string> ffmpegCommand(const std::string& input, const std::string& target, int channels);
+// (a staged file the caller created, hence -y). More than six channels are
+// folded to 5.1, the most AC3 carries: 7.1 and 6.1 with the LFE kept and the
+// side and back channels mixed into the surrounds, other layouts by ffmpeg.
+std::vector<std::string> ffmpegCommand(const std::string& input, const std::string& target, const AudioFacts& facts,
+                                       int bitRate = 0);
 
 // delaycut.exe -fixcrc fix -start 0 -End 0 "IN" (option names without regard
 // to case; cutting is not supported, so start and end must be 0).

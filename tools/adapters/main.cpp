@@ -199,7 +199,7 @@ std::optional<AudioFacts> probeAudio(const std::string& file, std::string& error
     if (std::unique_ptr<sys::FileView> view = sys::FileView::open(file, ignored))
         if (std::optional<AudioFacts> facts = plainDtsFacts(view->bytes())) return facts;
     sys::RunResult r = sys::run({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
-                                 "stream=codec_name,channels,sample_rate,bit_rate", "-of", "json", file},
+                                 "stream=codec_name,channels,channel_layout,sample_rate,bit_rate", "-of", "json", file},
                                 sys::captureOut | sys::captureErr);
     std::optional<json::Value> root = jsonOf("ffprobe", r, error);
     if (!root) return std::nullopt;
@@ -214,6 +214,7 @@ std::optional<AudioFacts> probeAudio(const std::string& file, std::string& error
     facts.channels = int(s["channels"].integer().value_or(0));
     facts.sampleRate = s["sample_rate"].text();
     facts.bitRate = s["bit_rate"].text();
+    facts.layout = s["channel_layout"].text();
     if (facts.channels <= 0) {
         error = "the channel count of " + file + " cannot be read";
         return std::nullopt;
@@ -227,7 +228,7 @@ int runEac3to(const std::vector<std::string>& args) {
     std::optional<TranscodeArgs> a = parseTranscodeArgs(args, error);
     if (!a) return console.fail(error);
 
-    std::vector<std::string> log{"DTS to AC3 transcode", "Input: " + a->input, "Output: " + a->output};
+    std::vector<std::string> log{"Transcode to AC3", "Input: " + a->input, "Output: " + a->output};
     for (const std::string& s : a->ignored) log.push_back("Switch not supported, ignored: " + s);
     auto finish = [&](bool ok, const std::string& result) {
         log.push_back(ok ? "Result: success" : "Result: failed: " + result);
@@ -250,8 +251,8 @@ int runEac3to(const std::vector<std::string>& args) {
 
     int channels = facts->channels > 6 ? 6 : facts->channels;
     log.push_back("Writing: AC3, " + std::to_string(channels) + " channels, " +
-                  std::to_string(ac3BitRate(facts->channels)) + " kb/s, with ffmpeg's AC3 encoder" +
-                  (facts->channels > 6 ? " (folded down to 5.1)" : ""));
+                  std::to_string(ac3BitRate(facts->channels, a->bitRate)) + " kb/s, with ffmpeg's AC3 encoder" +
+                  (facts->channels > 6 ? " (folded down to 5.1, LFE kept)" : ""));
     if (!a->libav)
         log.push_back("Note: the Sonic encoder asked for (no -libav) does not exist on Linux; "
                       "ffmpeg's AC3 encoder was used instead.");
@@ -259,7 +260,7 @@ int runEac3to(const std::vector<std::string>& args) {
     sys::Outputs outputs({a->input});
     std::optional<std::string> staged = outputs.stage(a->output, error);
     if (!staged) return finish(false, error);
-    sys::RunResult r = sys::run(ffmpegCommand(a->input, *staged, facts->channels), sys::captureErr);
+    sys::RunResult r = sys::run(ffmpegCommand(a->input, *staged, *facts, a->bitRate), sys::captureErr);
     if (!r.started || r.exitCode != 0) return finish(false, toolFailure("ffmpeg", r));
     if (!outputs.commit(error)) return finish(false, error);
     return finish(true, "");

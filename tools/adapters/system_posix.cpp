@@ -1,12 +1,11 @@
-// POSIX side of the tool adapters: posix_spawnp with pipes, mmap, and the
-// staged outputs. Files the adapters made are listed in "made-files.txt"
-// (device, inode, size, time and path), so a later run may replace them
-// while anything else is left alone. The list lies beside the adapters, or,
-// when their folder is not the user's (an installed program), in the user's
+// POSIX side of the tool adapters: posix_spawnp with pipes, mmap, flock,
+// staging folders. The list of files the adapters made, "made-files.txt"
+// (device, inode, size, time and path), lies beside the adapters, or, when
+// their folder is not the user's (an installed program), in the user's
 // working folder of the program.
 #include "tools/adapters/system.h"
+#include "tools/adapters/system_os.h"
 
-#include "base/text.h"
 #include "platform/user_folders.h"
 
 #include <fcntl.h>
@@ -35,37 +34,25 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+namespace os {
+
+ErrorCode lastError() { return ErrorCode(errno); }
+
+std::string errorText(ErrorCode code) { return std::strerror(int(code)); }
+
+bool alreadyExists(ErrorCode code) { return code == EEXIST; }
+
+const char* const stagingKind = "folder";
+
+}  // namespace os
+
 namespace {
 
-std::string errorText(int code) {
-    return std::strerror(code);
-}
+using os::errorText;
 
 std::string variable(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
-}
-
-std::string ledgerPath() {
-    char buffer[4096];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return {};
-    std::string folder = folderOf(std::string(buffer, std::size_t(n)));
-    bool writable = ::access(folder.c_str(), W_OK) == 0;
-    std::optional<UserFolders> folders =
-        chooseUserFolders(folder, writable, {variable("XDG_CONFIG_HOME"), variable("XDG_DATA_HOME"), variable("HOME")});
-    return folders ? folders->workFolder + "made-files.txt" : std::string();
-}
-
-// One ledger line for a file as it is now: "dev ino size sec nsec\tpath".
-std::optional<std::string> ledgerLine(const std::string& absolutePath) {
-    struct stat st;
-    if (stat(absolutePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    char head[160];
-    std::snprintf(head, sizeof head, "%llu %llu %lld %lld %ld\t", (unsigned long long)st.st_dev,
-                  (unsigned long long)st.st_ino, (long long)st.st_size, (long long)st.st_mtim.tv_sec,
-                  (long)st.st_mtim.tv_nsec);
-    return head + absolutePath;
 }
 
 bool writeAll(int fd, const char* data, std::size_t size) {
@@ -81,33 +68,6 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-// Adds a line for each file, dropping lines of files that changed or went.
-void recordMade(const std::vector<std::string>& absolutePaths) {
-    std::string ledger = ledgerPath();
-    if (ledger.empty()) return;
-    int fd = ::open(ledger.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return;
-    flock(fd, LOCK_EX);
-    std::string old;
-    char buffer[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) old.append(buffer, std::size_t(n));
-    std::string kept;
-    for (const std::string& line : splitOn(old, '\n')) {
-        std::size_t tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        std::string path = line.substr(tab + 1);
-        bool replaced = false;
-        for (const std::string& p : absolutePaths) replaced = replaced || p == path;
-        if (!replaced && ledgerLine(path) == line) kept += line + "\n";
-    }
-    for (const std::string& p : absolutePaths)
-        if (std::optional<std::string> line = ledgerLine(p)) kept += *line + "\n";
-    if (lseek(fd, 0, SEEK_SET) == 0 && ftruncate(fd, 0) == 0) writeAll(fd, kept.data(), kept.size());
-    flock(fd, LOCK_UN);
-    ::close(fd);
-}
-
 class MappedView : public FileView {
 public:
     MappedView(void* address, std::size_t size) : address_(address), size_(size) {}
@@ -119,51 +79,6 @@ public:
 private:
     void* address_;
     std::size_t size_;
-};
-
-class FdWriter : public FileWriter {
-public:
-    explicit FdWriter(int fd) : fd_(fd) { buffer_.reserve(bufferSize); }
-    ~FdWriter() override {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    void write(Bytes data) override {
-        if (failed_) return;
-        if (buffer_.size() + data.size() > bufferSize) flush();
-        if (data.size() >= bufferSize) {
-            if (!writeAll(fd_, reinterpret_cast<const char*>(data.data()), data.size())) fail();
-            return;
-        }
-        buffer_.insert(buffer_.end(), data.begin(), data.end());
-    }
-    bool close(std::string& error) override {
-        // Not forced to the disk: like the tools these stand in for, the
-        // output is left to the system's own writing (a whole track synced
-        // at once costs as much as writing it).
-        flush();
-        if (::close(fd_) != 0 && !failed_) fail();
-        fd_ = -1;
-        if (failed_) error = "cannot write the output: " + errorText(errno_);
-        return !failed_;
-    }
-
-private:
-    static constexpr std::size_t bufferSize = 1 << 20;
-    int fd_;
-    bool failed_ = false;
-    int errno_ = 0;
-    std::vector<unsigned char> buffer_;
-
-    void fail() {
-        if (!failed_) errno_ = errno;
-        failed_ = true;
-    }
-    void flush() {
-        if (!failed_ && !buffer_.empty() &&
-            !writeAll(fd_, reinterpret_cast<const char*>(buffer_.data()), buffer_.size()))
-            fail();
-        buffer_.clear();
-    }
 };
 
 // Renames without ever replacing an existing file.
@@ -341,96 +256,112 @@ std::unique_ptr<FileView> FileView::open(const std::string& path, std::string& e
     return std::make_unique<MappedView>(address, size);
 }
 
-std::unique_ptr<FileWriter> FileWriter::open(const std::string& path, std::string& error) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = "cannot open " + path + " for writing: " + errorText(errno);
-        return nullptr;
-    }
-    return std::make_unique<FdWriter>(fd);
-}
-
-bool madeByTools(const std::string& path) {
-    std::string absolutePath = absolute(path);
-    std::optional<std::string> now = ledgerLine(absolutePath);
-    if (!now) return false;
-    std::string ledger = ledgerPath();
-    int fd = ledger.empty() ? -1 : ::open(ledger.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    flock(fd, LOCK_SH);
-    std::string text;
-    char buffer[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, std::size_t(n));
-    flock(fd, LOCK_UN);
-    ::close(fd);
-    for (const std::string& line : splitOn(text, '\n'))
-        if (line == *now) return true;
-    return false;
-}
-
 bool removeFile(const std::string& path, std::string& error) {
     if (unlink(path.c_str()) == 0) return true;
     error = errorText(errno);
     return false;
 }
 
-Outputs::Outputs(std::vector<std::string> inputs) : inputs_(std::move(inputs)) {}
+namespace os {
 
-Outputs::~Outputs() { discard(); }
+std::string ledgerPath() {
+    char buffer[4096];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return {};
+    std::string folder = folderOf(std::string(buffer, std::size_t(n)));
+    bool writable = ::access(folder.c_str(), W_OK) == 0;
+    std::optional<UserFolders> folders =
+        chooseUserFolders(folder, writable, {variable("XDG_CONFIG_HOME"), variable("XDG_DATA_HOME"), variable("HOME")});
+    return folders ? folders->workFolder + "made-files.txt" : std::string();
+}
 
-std::optional<std::string> Outputs::stage(const std::string& target, std::string& error) {
-    if (!makeRoom(target, error)) return std::nullopt;
+// One ledger line for a file as it is now: "dev ino size sec nsec\tpath".
+std::optional<std::string> ledgerLine(const std::string& absolutePath) {
+    struct stat st;
+    if (stat(absolutePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    char head[160];
+    std::snprintf(head, sizeof head, "%llu %llu %lld %lld %ld\t", (unsigned long long)st.st_dev,
+                  (unsigned long long)st.st_ino, (long long)st.st_size, (long long)st.st_mtim.tv_sec,
+                  (long)st.st_mtim.tv_nsec);
+    return head + absolutePath;
+}
+
+class FdLedger : public LockedFile {
+public:
+    explicit FdLedger(int fd) : fd_(fd) {}
+    ~FdLedger() override {
+        flock(fd_, LOCK_UN);
+        ::close(fd_);
+    }
+    std::string read() override {
+        std::string text;
+        char buffer[65536];
+        ssize_t n;
+        while ((n = ::read(fd_, buffer, sizeof buffer)) > 0) text.append(buffer, std::size_t(n));
+        return text;
+    }
+    void replace(const std::string& text) override {
+        if (lseek(fd_, 0, SEEK_SET) == 0 && ftruncate(fd_, 0) == 0) writeAll(fd_, text.data(), text.size());
+    }
+
+private:
+    int fd_;
+};
+
+std::unique_ptr<LockedFile> LockedFile::open(const std::string& path, bool write) {
+    int fd = write ? ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    flock(fd, write ? LOCK_EX : LOCK_SH);
+    return std::make_unique<FdLedger>(fd);
+}
+
+class FdOutput : public RawOutput {
+public:
+    explicit FdOutput(int fd) : fd_(fd) {}
+    ~FdOutput() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool writeAll(const unsigned char* data, std::size_t size) override {
+        return sys::writeAll(fd_, reinterpret_cast<const char*>(data), size);
+    }
+    bool close() override {
+        int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+std::unique_ptr<RawOutput> RawOutput::open(const std::string& path, ErrorCode& code) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        code = lastError();
+        return nullptr;
+    }
+    return std::make_unique<FdOutput>(fd);
+}
+
+std::optional<Staging> makeStaging(const std::string& folder, const std::string& name, std::size_t serial,
+                                   ErrorCode& code) {
     // A staging folder of our own next to the target ("NAME.part-PID-N"),
     // in which the tool makes the file under the target's own name. The tool
     // creates it: a file made beforehand and opened again with truncation
     // would have the file system write the whole output out as it is closed,
     // and deleting it later wait for that.
-    std::string folder = folderOf(target), name = target.substr(folder.size());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string staging = folder + name + ".part-" + std::to_string(getpid()) + "-" +
-                              std::to_string(entries_.size() * 100 + std::size_t(attempt));
-        if (::mkdir(staging.c_str(), 0700) == 0) {
-            entries_.push_back({staging + "/" + name, target, staging});
-            return entries_.back().staged;
-        }
-        if (errno != EEXIST) {
-            error = "cannot create a folder next to " + target + ": " + errorText(errno);
-            return std::nullopt;
-        }
-    }
-    error = "cannot find a free temporary name next to " + target;
+    std::string staging = folder + name + ".part-" + std::to_string(getpid()) + "-" + std::to_string(serial);
+    if (::mkdir(staging.c_str(), 0700) == 0) return Staging{staging + "/" + name, staging};
+    code = lastError();
     return std::nullopt;
 }
 
-bool Outputs::commit(std::string& error) {
-    std::vector<std::string> made;
-    bool ok = true;
-    for (Entry& e : entries_) {
-        if (e.staged.empty()) continue;
-        int rc = renameNoReplace(e.staged, e.target);
-        if (rc != 0) {
-            error = "cannot put " + e.target + " in place: " +
-                    (rc == EEXIST ? std::string("a file of that name appeared meanwhile") : errorText(rc));
-            ok = false;
-            break;
-        }
-        e.staged.clear();
-        made.push_back(absolute(e.target));
-    }
-    recordMade(made);
-    discard();
-    return ok;
-}
+ErrorCode moveNoReplace(const std::string& from, const std::string& to) { return ErrorCode(renameNoReplace(from, to)); }
 
-void Outputs::discard() {
-    for (Entry& e : entries_) {
-        if (!e.staged.empty()) unlink(e.staged.c_str());
-        e.staged.clear();
-        // Only when empty: whatever else a tool left there is not ours to delete.
-        if (!e.folder.empty()) rmdir(e.folder.c_str());
-        e.folder.clear();
-    }
-}
+void removeQuietly(const std::string& file) { unlink(file.c_str()); }
+
+void removeEmptyFolder(const std::string& folder) { rmdir(folder.c_str()); }
+
+}  // namespace os
 
 }  // namespace kx::adapt::sys

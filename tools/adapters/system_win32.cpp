@@ -1,11 +1,10 @@
 // Windows side of the tool adapters, for delaycut.exe: files through the wide
 // functions (the UTF-8 paths converted at this edge), a mapped view of the
-// input, and the staged outputs. Files the tools made are listed in
-// "made-files.txt" beside the executable (volume, file index, size, time and
-// path), so a later run may replace them while anything else is left alone.
-// Starting other programs is not needed by the Windows tool.
+// input, LockFileEx, staging files. The list of files the tools made,
+// "made-files.txt", lies beside the executable (volume, file index, size,
+// time and path). Starting other programs is not needed by the Windows tool.
 #include "tools/adapters/system.h"
-#include "base/text.h"
+#include "tools/adapters/system_os.h"
 
 #include <windows.h>
 
@@ -18,7 +17,14 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// The system's error texts, in English like the other tools' own.
+namespace os {
+std::string errorText(ErrorCode code);
+}
+
 namespace {
+
+using os::errorText;
 
 std::wstring wide(const std::string& utf8) {
     if (utf8.empty()) return {};
@@ -34,18 +40,6 @@ std::string utf8(const std::wstring& text) {
     std::string out(std::size_t(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
     return out;
-}
-
-std::string errorText(DWORD code) {
-    wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&text),
-                             0, nullptr);
-    std::wstring message = n && text ? std::wstring(text, n) : L"error " + std::to_wstring(code);
-    if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
-        message.pop_back();
-    return utf8(message);
 }
 
 // A handle that closes itself.
@@ -71,26 +65,6 @@ bool identity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
     return h.ok() && GetFileInformationByHandle(h.h, &info);
 }
 
-std::string ledgerPath() {
-    std::wstring exe(32768, L'\0');
-    DWORD n = GetModuleFileNameW(nullptr, exe.data(), DWORD(exe.size()));
-    if (n == 0 || n >= exe.size()) return {};
-    exe.resize(n);
-    return folderOf(utf8(exe)) + "made-files.txt";
-}
-
-// One ledger line for a file as it is now: "volume index size time\tpath".
-std::optional<std::string> ledgerLine(const std::string& absolutePath) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!identity(absolutePath, info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
-    char head[160];
-    std::snprintf(head, sizeof head, "%lu %llu %llu %llu\t", (unsigned long)info.dwVolumeSerialNumber,
-                  ((unsigned long long)info.nFileIndexHigh << 32) | info.nFileIndexLow,
-                  ((unsigned long long)info.nFileSizeHigh << 32) | info.nFileSizeLow,
-                  ((unsigned long long)info.ftLastWriteTime.dwHighDateTime << 32) | info.ftLastWriteTime.dwLowDateTime);
-    return head + absolutePath;
-}
-
 bool writeAll(HANDLE h, const void* data, std::size_t size) {
     auto* p = static_cast<const char*>(data);
     while (size > 0) {
@@ -110,54 +84,6 @@ std::string readAll(HANDLE h) {
     return data;
 }
 
-// The ledger, opened and locked for the time of one use.
-class Ledger {
-public:
-    explicit Ledger(bool write) {
-        std::string path = ledgerPath();
-        if (path.empty()) return;
-        h_ = CreateFileW(wide(path).c_str(), GENERIC_READ | (write ? GENERIC_WRITE : 0),
-                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, write ? OPEN_ALWAYS : OPEN_EXISTING, 0, nullptr);
-        if (h_ == INVALID_HANDLE_VALUE) return;
-        OVERLAPPED whole{};
-        locked_ = LockFileEx(h_, write ? LOCKFILE_EXCLUSIVE_LOCK : 0, 0, MAXDWORD, MAXDWORD, &whole);
-    }
-    ~Ledger() {
-        if (h_ == INVALID_HANDLE_VALUE) return;
-        OVERLAPPED whole{};
-        if (locked_) UnlockFileEx(h_, 0, MAXDWORD, MAXDWORD, &whole);
-        CloseHandle(h_);
-    }
-    bool ok() const { return h_ != INVALID_HANDLE_VALUE && locked_; }
-    std::string read() { return readAll(h_); }
-    void replace(const std::string& text) {
-        LARGE_INTEGER zero{};
-        if (SetFilePointerEx(h_, zero, nullptr, FILE_BEGIN) && SetEndOfFile(h_)) writeAll(h_, text.data(), text.size());
-    }
-
-private:
-    HANDLE h_ = INVALID_HANDLE_VALUE;
-    bool locked_ = false;
-};
-
-// Adds a line for each file, dropping lines of files that changed or went.
-void recordMade(const std::vector<std::string>& absolutePaths) {
-    Ledger ledger(true);
-    if (!ledger.ok()) return;
-    std::string kept;
-    for (const std::string& line : splitOn(ledger.read(), '\n')) {
-        std::size_t tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        std::string path = line.substr(tab + 1);
-        bool replaced = false;
-        for (const std::string& p : absolutePaths) replaced = replaced || p == path;
-        if (!replaced && ledgerLine(path) == line) kept += line + "\n";
-    }
-    for (const std::string& p : absolutePaths)
-        if (std::optional<std::string> line = ledgerLine(p)) kept += *line + "\n";
-    ledger.replace(kept);
-}
-
 class MappedView : public FileView {
 public:
     MappedView(HANDLE mapping, const void* address, std::size_t size) : mapping_(mapping), address_(address), size_(size) {}
@@ -171,47 +97,6 @@ private:
     HANDLE mapping_;
     const void* address_;
     std::size_t size_;
-};
-
-class HandleWriter : public FileWriter {
-public:
-    explicit HandleWriter(HANDLE h) : h_(h) { buffer_.reserve(bufferSize); }
-    ~HandleWriter() override {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    void write(Bytes data) override {
-        if (failed_) return;
-        if (buffer_.size() + data.size() > bufferSize) flush();
-        if (data.size() >= bufferSize) {
-            if (!writeAll(h_, data.data(), data.size())) fail();
-            return;
-        }
-        buffer_.insert(buffer_.end(), data.begin(), data.end());
-    }
-    bool close(std::string& error) override {
-        // Not forced to the disk, like the outputs of the other tools.
-        flush();
-        if (!CloseHandle(h_) && !failed_) fail();
-        h_ = INVALID_HANDLE_VALUE;
-        if (failed_) error = "cannot write the output: " + errorText(code_);
-        return !failed_;
-    }
-
-private:
-    static constexpr std::size_t bufferSize = 1 << 20;
-    HANDLE h_;
-    bool failed_ = false;
-    DWORD code_ = 0;
-    std::vector<unsigned char> buffer_;
-
-    void fail() {
-        if (!failed_) code_ = GetLastError();
-        failed_ = true;
-    }
-    void flush() {
-        if (!failed_ && !buffer_.empty() && !writeAll(h_, buffer_.data(), buffer_.size())) fail();
-        buffer_.clear();
-    }
 };
 
 }  // namespace
@@ -273,91 +158,139 @@ std::unique_ptr<FileView> FileView::open(const std::string& path, std::string& e
     return std::make_unique<MappedView>(mapping, address, std::size_t(size.QuadPart));
 }
 
-std::unique_ptr<FileWriter> FileWriter::open(const std::string& path, std::string& error) {
-    HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        error = "cannot open " + path + " for writing: " + errorText(GetLastError());
-        return nullptr;
-    }
-    return std::make_unique<HandleWriter>(h);
-}
-
-bool madeByTools(const std::string& path) {
-    std::optional<std::string> now = ledgerLine(absolute(path));
-    if (!now) return false;
-    Ledger ledger(false);
-    if (!ledger.ok()) return false;
-    for (const std::string& line : splitOn(ledger.read(), '\n'))
-        if (line == *now) return true;
-    return false;
-}
-
 bool removeFile(const std::string& path, std::string& error) {
     if (DeleteFileW(wide(path).c_str())) return true;
     error = errorText(GetLastError());
     return false;
 }
 
-Outputs::Outputs(std::vector<std::string> inputs) : inputs_(std::move(inputs)) {}
+namespace os {
 
-Outputs::~Outputs() { discard(); }
+ErrorCode lastError() { return GetLastError(); }
 
-std::optional<std::string> Outputs::stage(const std::string& target, std::string& error) {
-    if (!makeRoom(target, error)) return std::nullopt;
-    // Staging name: the target's name with ".part-PID-N" before its extension.
-    std::string folder = folderOf(target), name = target.substr(folder.size());
+std::string errorText(ErrorCode code) {
+    wchar_t* text = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&text),
+                             0, nullptr);
+    std::wstring message = n && text ? std::wstring(text, n) : L"error " + std::to_wstring(code);
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
+        message.pop_back();
+    return utf8(message);
+}
+
+bool alreadyExists(ErrorCode code) { return code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS; }
+
+const char* const stagingKind = "file";
+
+std::string ledgerPath() {
+    std::wstring exe(32768, L'\0');
+    DWORD n = GetModuleFileNameW(nullptr, exe.data(), DWORD(exe.size()));
+    if (n == 0 || n >= exe.size()) return {};
+    exe.resize(n);
+    return folderOf(utf8(exe)) + "made-files.txt";
+}
+
+// One ledger line for a file as it is now: "volume index size time\tpath".
+std::optional<std::string> ledgerLine(const std::string& absolutePath) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!identity(absolutePath, info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+    char head[160];
+    std::snprintf(head, sizeof head, "%lu %llu %llu %llu\t", (unsigned long)info.dwVolumeSerialNumber,
+                  ((unsigned long long)info.nFileIndexHigh << 32) | info.nFileIndexLow,
+                  ((unsigned long long)info.nFileSizeHigh << 32) | info.nFileSizeLow,
+                  ((unsigned long long)info.ftLastWriteTime.dwHighDateTime << 32) | info.ftLastWriteTime.dwLowDateTime);
+    return head + absolutePath;
+}
+
+class Ledger : public LockedFile {
+public:
+    Ledger(const std::string& path, bool write) {
+        h_ = CreateFileW(wide(path).c_str(), GENERIC_READ | (write ? GENERIC_WRITE : 0),
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, write ? OPEN_ALWAYS : OPEN_EXISTING, 0, nullptr);
+        if (h_ == INVALID_HANDLE_VALUE) return;
+        OVERLAPPED whole{};
+        locked_ = LockFileEx(h_, write ? LOCKFILE_EXCLUSIVE_LOCK : 0, 0, MAXDWORD, MAXDWORD, &whole);
+    }
+    ~Ledger() override {
+        if (h_ == INVALID_HANDLE_VALUE) return;
+        OVERLAPPED whole{};
+        if (locked_) UnlockFileEx(h_, 0, MAXDWORD, MAXDWORD, &whole);
+        CloseHandle(h_);
+    }
+    bool ok() const { return h_ != INVALID_HANDLE_VALUE && locked_; }
+    std::string read() override { return readAll(h_); }
+    void replace(const std::string& text) override {
+        LARGE_INTEGER zero{};
+        if (SetFilePointerEx(h_, zero, nullptr, FILE_BEGIN) && SetEndOfFile(h_)) writeAll(h_, text.data(), text.size());
+    }
+
+private:
+    HANDLE h_ = INVALID_HANDLE_VALUE;
+    bool locked_ = false;
+};
+
+std::unique_ptr<LockedFile> LockedFile::open(const std::string& path, bool write) {
+    auto ledger = std::make_unique<Ledger>(path, write);
+    if (!ledger->ok()) return nullptr;
+    return ledger;
+}
+
+class HandleOutput : public RawOutput {
+public:
+    explicit HandleOutput(HANDLE h) : h_(h) {}
+    ~HandleOutput() override {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    bool writeAll(const unsigned char* data, std::size_t size) override { return sys::writeAll(h_, data, size); }
+    bool close() override {
+        HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return CloseHandle(h);
+    }
+
+private:
+    HANDLE h_;
+};
+
+std::unique_ptr<RawOutput> RawOutput::open(const std::string& path, ErrorCode& code) {
+    HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        code = GetLastError();
+        return nullptr;
+    }
+    return std::make_unique<HandleOutput>(h);
+}
+
+std::optional<Staging> makeStaging(const std::string& folder, const std::string& name, std::size_t serial,
+                                   ErrorCode& code) {
+    // The target's name with ".part-PID-N" before its extension, made empty.
     std::size_t dot = name.rfind('.');
     std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
     std::string extension = stem.size() == name.size() ? "" : name.substr(dot);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string staged = folder + stem + ".part-" + std::to_string(GetCurrentProcessId()) + "-" +
-                             std::to_string(entries_.size() * 100 + std::size_t(attempt)) + extension;
-        HANDLE h = CreateFileW(wide(staged).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            CloseHandle(h);
-            entries_.push_back({staged, target});
-            return staged;
-        }
-        DWORD code = GetLastError();
-        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
-            error = "cannot create a file next to " + target + ": " + errorText(code);
-            return std::nullopt;
-        }
+    std::string staged =
+        folder + stem + ".part-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial) + extension;
+    HANDLE h = CreateFileW(wide(staged).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        code = GetLastError();
+        return std::nullopt;
     }
-    error = "cannot find a free temporary name next to " + target;
-    return std::nullopt;
+    CloseHandle(h);
+    return Staging{staged, ""};
 }
 
-bool Outputs::commit(std::string& error) {
-    std::vector<std::string> made;
-    bool ok = true;
-    for (Entry& e : entries_) {
-        if (e.staged.empty()) continue;
-        // Without MOVEFILE_REPLACE_EXISTING: a move never replaces.
-        if (!MoveFileExW(wide(e.staged).c_str(), wide(e.target).c_str(), MOVEFILE_WRITE_THROUGH)) {
-            DWORD code = GetLastError();
-            error = "cannot put " + e.target + " in place: " +
-                    (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS
-                         ? std::string("a file of that name appeared meanwhile")
-                         : errorText(code));
-            ok = false;
-            break;
-        }
-        e.staged.clear();
-        made.push_back(absolute(e.target));
-    }
-    recordMade(made);
-    discard();
-    return ok;
+ErrorCode moveNoReplace(const std::string& from, const std::string& to) {
+    // Without MOVEFILE_REPLACE_EXISTING: a move never replaces.
+    if (MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) return 0;
+    return GetLastError();
 }
 
-void Outputs::discard() {
-    for (Entry& e : entries_) {
-        if (!e.staged.empty()) DeleteFileW(wide(e.staged).c_str());
-        e.staged.clear();
-    }
-}
+void removeQuietly(const std::string& file) { DeleteFileW(wide(file).c_str()); }
+
+void removeEmptyFolder(const std::string& folder) { RemoveDirectoryW(wide(folder).c_str()); }
+
+}  // namespace os
 
 }  // namespace kx::adapt::sys

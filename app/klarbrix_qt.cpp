@@ -1,0 +1,76 @@
+// klarbrix: the desktop program for Linux, the shell with the Qt front end.
+// Its sound and tools folder lie beside the executable; its settings and
+// working files too, unless that folder is not the user's (an installed
+// program), in which case they go to the user's own folders.
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include "base/encoding.h"
+#include "frontends/qt/console.h"
+#include "frontends/qt/desktop.h"
+#include "frontends/qt/font_warm_up.h"
+#include "frontends/qt/qt_ui.h"
+#include "frontends/qt/widgets.h"
+#include "platform/files.h"
+#include "platform/user_folders.h"
+#include "shell/shell.h"
+
+int main(int argc, char** argv) {
+    kx::FontWarmUp fonts;
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("klarbrix"));
+    kx::useFrench(app);
+
+    const std::string programFolder = kx::fs::programFolder();
+    std::optional<kx::UserFolders> folders = kx::prepareUserFolders(programFolder);
+    if (!folders) {
+        QMessageBox::information(nullptr, QStringLiteral("Information"),
+                                 QStringLiteral("Klarbrix ne peut pas créer ses dossiers dans votre dossier personnel"));
+        return 1;
+    }
+
+    fonts.wait();
+    kx::QtUi ui;
+    kx::ConsoleWindow console;
+    kx::SystemLauncher launcher([&console](std::string_view output) { console.feed(output); });
+    kx::SystemDesktop desktop;
+    kx::FileSystem files;
+
+    // A run or a queue run opens the tools' output, and its end is told to
+    // the desktop when the program is not in front.
+    kx::JobEndNotice notice;
+    ui.watchEvents([&](const kx::Event& event) {
+        if (event.kind != kx::Event::control) return;
+        if (event.id == kx::startButton) {
+            console.expectRun();
+            notice.runStarted(kx::JobEndNotice::Clock::now());
+        } else if (event.id == kx::processQueueButton && ui.itemCount(kx::queueList) > 0) {
+            console.expectRun();
+            notice.queueRunStarted();
+        }
+    });
+    ui.watchMessages([&](std::string_view text) {
+        bool inFront = QGuiApplication::applicationState() == Qt::ApplicationActive;
+        if (notice.message(kx::JobEndNotice::Clock::now(), inFront)) kx::notifyDesktop(kx::toQt(text));
+    });
+
+    // A file named on the command line ("Ouvrir avec" of the file manager).
+    QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1) {
+        QFileInfo file(arguments.at(1));
+        if (file.isFile()) ui.openWithFile(file.absoluteFilePath());
+        else std::fprintf(stderr, "klarbrix : fichier introuvable : %s\n", arguments.at(1).toLocal8Bit().constData());
+    }
+
+    kx::Shell shell(ui, {launcher, desktop, files},
+                    {programFolder, KLARBRIX_SITE, folders->settingsFile, folders->workFolder});
+    int status = shell.run();
+    // Workers still running end with the process.
+    std::fflush(nullptr);
+    std::_Exit(status);
+}

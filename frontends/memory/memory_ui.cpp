@@ -1,0 +1,327 @@
+// The in-memory front end: control state, the command reader and the transcript.
+#include "frontends/memory/memory_ui.h"
+
+#include <chrono>
+#include <cstdio>
+#include <sstream>
+
+#include "base/encoding.h"
+
+namespace kx {
+
+namespace {
+
+std::string utf8(std::string_view cp1252) { return toUtf8(cp1252); }
+
+const char* colourName(RowColour colour) {
+    switch (colour) {
+        case RowColour::green: return "green";
+        case RowColour::red: return "red";
+        default: return "none";
+    }
+}
+
+bool reported(int window) { return window != mainWindow; }
+
+}  // namespace
+
+MemoryUi::MemoryUi(std::istream& commands, std::ostream& transcript) : commands_(commands), transcript_(transcript) {
+    // Every write and flush of the transcript holds the lock; a command
+    // stream tied to it would flush it on each read, without the lock.
+    commands_.tie(nullptr);
+}
+
+MemoryUi::Control* MemoryUi::find(int control) {
+    auto it = controls_.find(control);
+    return it == controls_.end() ? nullptr : &it->second;
+}
+
+void MemoryUi::say(const std::string& line) {
+    transcript_ << line << '\n';
+    transcript_.flush();
+}
+
+bool MemoryUi::openWindow(const WindowDesc& window) {
+    std::lock_guard lock(mutex_);
+    closeWindowLocked(window.id);
+    windows_.insert(window.id);
+    for (const ControlDesc& desc : window.controls) {
+        Control control;
+        control.kind = desc.kind;
+        control.window = window.id;
+        control.text = desc.caption;
+        if (desc.kind == ControlKind::columnList) {
+            control.columns.push_back(control.text);
+            control.text.clear();
+        }
+        controls_[desc.id] = std::move(control);
+    }
+    if (!window.menuTitle.empty()) menuTitles_[window.id] = {std::string(window.menuTitle)};
+    if (reported(window.id)) say("window: " + std::to_string(window.id) + " opened");
+    return true;
+}
+
+void MemoryUi::closeWindowLocked(int window) {
+    if (!windows_.erase(window)) return;
+    std::erase_if(controls_, [window](const auto& entry) { return entry.second.window == window; });
+    menuTitles_.erase(window);
+    if (reported(window)) say("window: " + std::to_string(window) + " closed");
+}
+
+void MemoryUi::closeWindow(int window) {
+    std::lock_guard lock(mutex_);
+    closeWindowLocked(window);
+}
+
+void MemoryUi::addMenuTitle(int window, std::string_view title) {
+    std::lock_guard lock(mutex_);
+    auto it = menuTitles_.find(window);
+    if (it != menuTitles_.end()) it->second.emplace_back(title);
+}
+
+void MemoryUi::setText(int control, std::string_view text) {
+    std::lock_guard lock(mutex_);
+    if (Control* c = find(control)) c->text = text;
+}
+
+std::string MemoryUi::text(int control) {
+    std::lock_guard lock(mutex_);
+    Control* c = find(control);
+    return c ? c->text : std::string();
+}
+
+void MemoryUi::setChecked(int control, bool checked) {
+    std::lock_guard lock(mutex_);
+    if (Control* c = find(control)) c->checked = checked;
+}
+
+bool MemoryUi::checked(int control) {
+    std::lock_guard lock(mutex_);
+    Control* c = find(control);
+    return c && c->checked;
+}
+
+void MemoryUi::addItem(int control, std::string_view text) {
+    std::lock_guard lock(mutex_);
+    if (Control* c = find(control)) c->items.emplace_back(text);
+}
+
+void MemoryUi::insertItem(int control, int index, std::string_view text) {
+    std::lock_guard lock(mutex_);
+    Control* c = find(control);
+    if (!c || index < 0 || index > int(c->items.size())) return;
+    c->items.emplace(c->items.begin() + index, text);
+    if (c->selected >= index) ++c->selected;
+}
+
+void MemoryUi::clearItems(int control) {
+    std::lock_guard lock(mutex_);
+    if (Control* c = find(control)) {
+        c->items.clear();
+        c->rows.clear();
+        c->selected = -1;
+    }
+}
+
+int MemoryUi::itemCount(int control) {
+    std::lock_guard lock(mutex_);
+    Control* c = find(control);
+    if (!c) return 0;
+    return int(c->kind == ControlKind::columnList ? c->rows.size() : c->items.size());
+}
+
+std::string MemoryUi::itemText(int control, int index) {
+    std::lock_guard lock(mutex_);
+    Control* c = find(control);
+    if (!c || index < 0 || index >= int(c->items.size())) return {};
+    return c->items[std::size_t(index)];
+}
+
+void MemoryUi::select(int control, int index) {
+    std::lock_guard lock(mutex_);
+    Control* c = find(control);
+    if (c && index >= -1 && index < int(c->items.size())) c->selected = index;
+}
+
+int MemoryUi::selected(int control) {
+    std::lock_guard lock(mutex_);
+    Control* c = find(control);
+    return c ? c->selected : -1;
+}
+
+void MemoryUi::addColumn(int control, std::string_view title, int) {
+    std::lock_guard lock(mutex_);
+    if (Control* c = find(control)) c->columns.emplace_back(title);
+}
+
+int MemoryUi::columnCount(int control) {
+    std::lock_guard lock(mutex_);
+    Control* c = find(control);
+    return c ? int(c->columns.size()) : 0;
+}
+
+void MemoryUi::addRow(int control, const std::vector<std::string>& cells) {
+    std::lock_guard lock(mutex_);
+    if (Control* c = find(control)) c->rows.push_back({cells});
+}
+
+void MemoryUi::removeRow(int control, int row) {
+    std::lock_guard lock(mutex_);
+    Control* c = find(control);
+    if (c && row >= 0 && row < int(c->rows.size())) c->rows.erase(c->rows.begin() + row);
+}
+
+std::string MemoryUi::cellText(int control, int row, int column) {
+    std::lock_guard lock(mutex_);
+    Control* c = find(control);
+    if (!c || row < 0 || row >= int(c->rows.size())) return {};
+    const auto& cells = c->rows[std::size_t(row)].cells;
+    return column >= 0 && column < int(cells.size()) ? cells[std::size_t(column)] : std::string();
+}
+
+void MemoryUi::setRowColour(int control, int row, RowColour colour) {
+    std::lock_guard lock(mutex_);
+    Control* c = find(control);
+    if (c && row >= 0 && row < int(c->rows.size())) c->rows[std::size_t(row)].colour = colour;
+}
+
+void MemoryUi::setProgress(int control, int value) {
+    std::lock_guard lock(mutex_);
+    Control* c = find(control);
+    if (!c) return;
+    c->value = value;
+    say("progress: " + std::to_string(value));
+}
+
+void MemoryUi::setStatus(std::string_view text) {
+    std::lock_guard lock(mutex_);
+    say("status: " + utf8(text));
+}
+
+void MemoryUi::setFocus(int) {}
+
+void MemoryUi::showBalloonTip(int control, std::string_view text, std::string_view, int) {
+    std::lock_guard lock(mutex_);
+    if (Control* c = find(control)) c->tip = text;
+}
+
+void MemoryUi::messageBox(std::string_view, std::string_view text) {
+    std::lock_guard lock(mutex_);
+    say("message: " + utf8(text));
+}
+
+ChosenPath MemoryUi::nextAnswer(std::deque<ChosenPath>& answers) {
+    std::lock_guard lock(mutex_);
+    if (answers.empty()) return {};
+    ChosenPath answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+ChosenPath MemoryUi::openFileDialog(std::string_view, std::string_view, std::string_view, int) {
+    return nextAnswer(fileAnswers_);
+}
+
+ChosenPath MemoryUi::chooseFolder(std::string_view, std::string_view) { return nextAnswer(folderAnswers_); }
+
+bool MemoryUi::open(std::string_view target) {
+    std::lock_guard lock(mutex_);
+    say("open: " + utf8(target));
+    return true;
+}
+
+void MemoryUi::loadSound(const std::string&) {}
+
+void MemoryUi::playSound() {
+    std::lock_guard lock(mutex_);
+    say("sound");
+}
+
+void MemoryUi::show(int id) {
+    std::lock_guard lock(mutex_);
+    std::string n = std::to_string(id);
+    Control* c = find(id);
+    if (!c) return say(n + " missing");
+    switch (c->kind) {
+        case ControlKind::checkBox: return say(n + " state: " + (c->checked ? "1" : "0"));
+        case ControlKind::progress: return say(n + " value: " + std::to_string(c->value));
+        case ControlKind::dropDown:
+            say(n + " items: " + std::to_string(c->items.size()));
+            for (std::size_t i = 0; i < c->items.size(); ++i)
+                say(n + " item " + std::to_string(i) + ": " + utf8(c->items[i]));
+            return say(n + " selected: " + std::to_string(c->selected));
+        case ControlKind::columnList: {
+            std::string line = n + " columns:";
+            for (std::size_t i = 0; i < c->columns.size(); ++i) line += (i ? " | " : " ") + utf8(c->columns[i]);
+            say(line);
+            for (std::size_t r = 0; r < c->rows.size(); ++r) {
+                line = n + " row " + std::to_string(r) + ":";
+                for (const auto& cell : c->rows[r].cells) line += " " + utf8(cell) + " |";
+                say(line + " " + colourName(c->rows[r].colour));
+            }
+            return;
+        }
+        default: return say(n + " text: " + utf8(c->text));
+    }
+}
+
+bool MemoryUi::waitIdle() {
+    using namespace std::chrono;
+    if (!idleWait_ || idleWait_(steady_clock::now() + waitLimit_)) return true;
+    std::lock_guard lock(mutex_);
+    say("timeout");
+    return false;
+}
+
+void MemoryUi::flushTranscript() {
+    std::lock_guard lock(mutex_);
+    transcript_.flush();
+}
+
+Event MemoryUi::waitEvent() {
+    auto closeRequest = [this] {
+        std::lock_guard lock(mutex_);
+        return Event{Event::close, 0, windows_.count(helpWindow) ? helpWindow : mainWindow};
+    };
+    if (ended_) return closeRequest();
+    std::string raw;
+    while (std::getline(commands_, raw)) {
+        if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+        std::string line = fromUtf8Lossy(raw);
+        std::istringstream in(line);
+        std::string verb;
+        if (!(in >> verb)) continue;
+        int a = 0, b = 0;
+        if (verb == "click" && in >> a) return {Event::control, a, 0};
+        if (verb == "menu" && in >> a) return {Event::menu, a, mainWindow};
+        if (verb == "close") return closeRequest();
+        if (verb == "check" && in >> a >> b) setChecked(a, b != 0);
+        else if (verb == "select" && in >> a >> b) select(a, b);
+        else if (verb == "file" || verb == "folder") {
+            std::size_t start = raw.find(verb) + verb.size();
+            std::string answer = raw.size() > start + 1 ? raw.substr(start + 1) : "";
+            auto converted = fromUtf8(answer);
+            ChosenPath chosen{converted ? *converted : fromUtf8Lossy(answer), converted.has_value()};
+            std::lock_guard lock(mutex_);
+            (verb == "file" ? fileAnswers_ : folderAnswers_).push_back(chosen);
+        } else if (verb == "wait") {
+            if (!waitIdle()) {
+                // Nothing more is read: the program is asked to close at once.
+                timedOut_ = ended_ = true;
+                return closeRequest();
+            }
+        }
+        else if (verb == "show" && in >> a) show(a);
+        else if (verb == "menus") {
+            std::lock_guard lock(mutex_);
+            std::string titles;
+            for (const auto& title : menuTitles_[mainWindow]) titles += (titles.empty() ? "" : " | ") + utf8(title);
+            say("menus: " + titles);
+        } else std::fprintf(stderr, "klarbrix-drive: unknown command: %s\n", raw.c_str());
+    }
+    ended_ = true;
+    if (!waitIdle()) timedOut_ = true;
+    return closeRequest();
+}
+
+}  // namespace kx
