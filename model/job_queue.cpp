@@ -21,7 +21,6 @@ JobQueue::Place JobQueue::add(const std::string& home) {
     while (used(folderOf(number))) ++number;
     Job job;
     job.folder = place.folder = folderOf(number);
-    job.folderNumber = number;
     jobs_.push_back(std::move(job));
     return place;
 }

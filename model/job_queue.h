@@ -18,7 +18,6 @@ enum class JobState { adding, queued, running, done, failed };
 
 struct Job {
     std::string folder;  // ends in a separator
-    int folderNumber = 0;
     std::string name;    // the source's name without its extension
     std::string source;  // the source's path
     std::string audioFormat;

@@ -45,8 +45,9 @@ std::optional<std::string> runJob(AppContext& context, const Job& job) {
                            (step.kind == StepKind::extract && (transcode || repairNow));
         if (!shown) continue;
         ui.setStatus(step.jobStatus(job.name));
+        // A step the job does not have, or whose script is gone, is not started.
+        if (!recipe.find(step.kind)) continue;
         if (step.kind == StepKind::remux && !files.exists(folder + std::string(step.script))) runner.fail(step.script);
-        // A script the job does not have is not started.
         runner.run(step.script);
     }
     if (settings.isOn(Option::deletetemp)) runScript(context, folder, purgeScriptName);
