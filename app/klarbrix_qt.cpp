@@ -44,15 +44,11 @@ int main(int argc, char** argv) {
     // A run or a queue run opens the tools' output, and its end is told to
     // the desktop when the program is not in front.
     kx::JobEndNotice notice;
-    ui.watchEvents([&](const kx::Event& event) {
-        if (event.kind != kx::Event::control) return;
-        if (event.id == kx::startButton) {
-            console.expectRun();
-            notice.runStarted(kx::JobEndNotice::Clock::now());
-        } else if (event.id == kx::processQueueButton && ui.itemCount(kx::queueList) > 0) {
-            console.expectRun();
-            notice.queueRunStarted();
-        }
+    ui.watchRuns([&](kx::RunKind kind, bool started) {
+        if (!started) return;
+        console.expectRun();
+        if (kind == kx::RunKind::queue) notice.queueRunStarted();
+        else notice.runStarted(kx::JobEndNotice::Clock::now());
     });
     ui.watchMessages([&](std::string_view text) {
         bool inFront = QGuiApplication::applicationState() == Qt::ApplicationActive;
