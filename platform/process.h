@@ -60,6 +60,8 @@ struct StartResult {
 // by force (on Windows by force at once). The call then returns promptly,
 // the output reader done with. Something that leaves the group on purpose
 // (a new session on POSIX) is out of reach. Without runWait `stop` is unused.
+// (On POSIX its own group is not the terminal's foreground one: runInheritOutput
+// with `stop` suits no program that reads the terminal.)
 StartResult runCommandLine(std::string_view commandLine, std::string_view workingFolder, int flags,
                            std::shared_ptr<const OutputSink> sink = nullptr,
                            std::optional<StopSignal> stop = std::nullopt);
