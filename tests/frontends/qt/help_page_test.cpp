@@ -5,8 +5,8 @@
 #include "support.h"
 
 namespace kx::test {
-namespace {
 
+// Named outside an anonymous namespace: the test names carry it.
 class QtFront {
 public:
     explicit QtFront(std::shared_ptr<HelpPages> pages) : ui_(std::move(pages)) {}
@@ -29,5 +29,4 @@ private:
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, HelpPageContract, ::testing::Types<QtFront>);
 
-}  // namespace
 }  // namespace kx::test
