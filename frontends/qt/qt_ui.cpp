@@ -168,6 +168,7 @@ public:
     std::map<int, Control> controls;
     std::map<int, int> pendingControls;  // control -> window
     BalloonTips tips;
+    std::shared_ptr<HelpPages> helpPages;  // where the help page gets its pages
 
     std::mutex queueMutex;
     std::condition_variable queueChanged;
@@ -375,7 +376,7 @@ QWidget* QtUi::Impl::makeControl(const ControlDesc& c, int window, QWidget* pare
             break;
         }
         case ControlKind::tabPanel: w = new QTabWidget(parent); break;
-        case ControlKind::webPage: w = new HelpPage(parent); break;
+        case ControlKind::webPage: w = new HelpPage(parent, helpPages); break;
     }
     w->setObjectName(toQt(c.name));
     w->setProperty("kxControl", c.id);
@@ -385,7 +386,8 @@ QWidget* QtUi::Impl::makeControl(const ControlDesc& c, int window, QWidget* pare
     return w;
 }
 
-QtUi::QtUi() : d_(std::make_unique<Impl>()) {
+QtUi::QtUi(std::shared_ptr<HelpPages> helpPages) : d_(std::make_unique<Impl>()) {
+    d_->helpPages = std::move(helpPages);
     // The program decides when it ends; Qt must not end its loops by itself.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/klarbrix/icon.png")));
