@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 
 #include "base/encoding.h"
@@ -17,6 +18,7 @@
 #include "frontends/qt/qt_ui.h"
 #include "frontends/qt/widgets.h"
 #include "platform/files.h"
+#include "platform/help_pages.h"
 #include "platform/user_folders.h"
 #include "shell/shell.h"
 
@@ -35,7 +37,7 @@ int main(int argc, char** argv) {
     }
 
     fonts.wait();
-    kx::QtUi ui;
+    kx::QtUi ui(std::make_shared<kx::SiteHelpPages>());
     kx::ConsoleWindow console;
     kx::SystemLauncher launcher([&console](std::string_view output) { console.feed(output); });
     kx::SystemDesktop desktop;

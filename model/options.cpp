@@ -9,15 +9,13 @@ namespace kx {
 
 OptionTable parseOptions(std::string_view fileText) {
     OptionTable table;
-    std::size_t k = 0;
     for (const std::string& line : splitLines(fileText)) {
-        if (k == table.size()) break;
         std::size_t equals = line.find('=');
         std::size_t keyLength = equals == std::string::npos ? 1 : equals + 2;
         std::string key = line.substr(0, keyLength);
         // The value is the rest of the line as it stands: a value that holds
         // its key's text (a folder named "cheminremux = ") comes back whole.
-        table[k++] = {key, line.substr(key.size()), equals == std::string::npos ? line : std::string()};
+        table.push_back({key, line.substr(key.size()), equals == std::string::npos ? line : std::string()});
     }
     return table;
 }
@@ -44,26 +42,31 @@ void setOption(OptionTable& table, std::string_view key, std::string_view value)
         if (slot.key == key) slot.value = value;
 }
 
-void Settings::loadOptions() {
-    auto text = files_.readFile(path_);
+bool Settings::loadOptions() {
+    const bool tooLarge = files_.fileSize(path_) > largestOptionsFile;
+    auto text = tooLarge ? std::nullopt : files_.readFile(path_);
     std::lock_guard lock(mutex_);
+    refused_ = tooLarge;
     table_ = text ? parseOptions(*text) : OptionTable{};
-    // Missing settings follow the file's own lines, in the slots left free
-    // after them (then in those of empty lines), so the user's layout stays.
+    // Missing settings follow the file's own lines, in the free slots of the
+    // empty lines at its end, then after them, so the user's layout stays.
     std::size_t used = table_.size();
     while (used > 0 && table_[used - 1].key.empty()) --used;
     for (const OptionDesc& desc : optionTable) {
-        std::string_view key = desc.key;
         bool present = false;
-        for (const optionSlot& slot : table_) present = present || slot.key == key;
+        for (const optionSlot& slot : table_) present = present || slot.key == desc.key;
         if (present) continue;
-        for (std::size_t k = 0; k < table_.size(); ++k) {
-            optionSlot& slot = table_[(used + k) % table_.size()];
-            if (!slot.key.empty()) continue;
-            slot = {std::string(key), std::string(desc.delivered), {}};
-            break;
-        }
+        optionSlot missing{std::string(desc.key), std::string(desc.delivered), {}};
+        if (used < table_.size()) table_[used] = std::move(missing);
+        else table_.push_back(std::move(missing));
+        ++used;
     }
+    return !tooLarge;
+}
+
+std::string settingsTooLarge(const std::string& path) {
+    return std::string("Le fichier des options est trop gros pour être lu (plus de 64 Kio) : "_cp) + path +
+           std::string("\r\nLes options par défaut sont utilisées et ce fichier ne sera pas modifié."_cp);
 }
 
 std::string settingsNotSaved(const std::string& path) {
@@ -108,6 +111,7 @@ bool Settings::saveOptions() const {
     std::string text;
     {
         std::lock_guard lock(mutex_);
+        if (refused_) return false;
         text = formatOptions(table_);
     }
     return files_.replaceFile(path_, text);

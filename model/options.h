@@ -1,8 +1,10 @@
-// The settings: options.txt read into a fixed table of 21 slots, looked up by
-// key (the name with its " = "), changed in place and written back whole.
+// The settings: options.txt read line by line into a table, looked up by key
+// (the name with its " = "), changed in place and written back whole.
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <vector>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -18,7 +20,8 @@ struct optionSlot {
     std::string line;   // a line without "=", kept to be written back unchanged
 };
 
-inline constexpr std::size_t optionSlotCount = 21;
+// A settings file larger than this is not read (a few hundred bytes are normal).
+inline constexpr std::int64_t largestOptionsFile = 64 * 1024;
 
 // The settings the program reads and writes, one name each, so that a
 // misspelt key is a compile error rather than a value that reads as absent;
@@ -79,10 +82,9 @@ std::string deliveredOptionsText();
 // empty, relative, or holds a quote or a control character that a script
 // line could not carry.
 std::string usableRemuxFolder(std::string_view stored);
-using OptionTable = std::array<optionSlot, optionSlotCount>;
+using OptionTable = std::vector<optionSlot>;
 
-// Pure table operations. Lines after the 21st are ignored; every line, an
-// empty one included, takes a slot.
+// Pure table operations. Every line, an empty one included, takes a slot.
 OptionTable parseOptions(std::string_view fileText);
 // Slots with a key, in order, each as key + value + CR LF.
 std::string formatOptions(const OptionTable& table);
@@ -91,6 +93,8 @@ void setOption(OptionTable& table, std::string_view key, std::string_view value)
 
 // What the user is told when the settings file cannot be written.
 std::string settingsNotSaved(const std::string& path);
+// What the user is told when the settings file is too large to be read.
+std::string settingsTooLarge(const std::string& path);
 
 // The program's settings, shared by the event loop and the workers: every
 // access holds the lock, so a worker never sees a half-written value.
@@ -99,8 +103,10 @@ public:
     Settings(std::string path, FileSystem& files) : path_(std::move(path)), files_(files) {}
     // Reads the file. Every setting the file lacks (all of them when it is
     // missing or empty) takes its delivered value and is written with the
-    // others at the next save.
-    void loadOptions();
+    // others at the next save. A file over largestOptionsFile is not read:
+    // the delivered values are used, the file is never written over, and
+    // false is returned (the caller tells the user, settingsTooLarge).
+    bool loadOptions();
     // The stored value; Option::cheminremux as usableRemuxFolder gives it.
     std::string getOption(Option option) const;
     void setOption(Option option, std::string_view value);
@@ -116,6 +122,7 @@ private:
     FileSystem& files_;
     mutable std::mutex mutex_;
     OptionTable table_;
+    bool refused_ = false;  // the file was too large to read: it stays as it is
 };
 
 }  // namespace kx

@@ -93,8 +93,9 @@ int Shell::run() {
 
 bool Shell::startUp() {
     services_.desktop.loadSound(config_.programFolder + "success.wav");
-    settings_.loadOptions();
+    const bool settingsRead = settings_.loadOptions();
     openMainWindow(ui_);
+    if (!settingsRead) ui_.messageBox(informationTitle, settingsTooLarge(settings_.path()));
     state_.with([](AppState& s) { s.queueCount = 0; });
     ui_.setStatus("Choisir un fichier");
 

@@ -23,7 +23,8 @@
 
 namespace kx {
 
-QtUi::QtUi() : d_(std::make_unique<Impl>()) {
+QtUi::QtUi(std::shared_ptr<HelpPages> helpPages) : d_(std::make_unique<Impl>()) {
+    d_->helpPages = std::move(helpPages);
     // The program decides when it ends; Qt must not end its loops by itself.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/klarbrix/icon.png")));

@@ -16,12 +16,15 @@ class QWidget;
 
 namespace kx {
 
+class HelpPages;
+
 class QtUi : public Ui {
 public:
     // To be made on the thread that made the QApplication; that thread owns
     // the windows and must be the one that calls waitEvent() (other threads
-    // may call it too when that thread runs Qt's own loop).
-    QtUi();
+    // may call it too when that thread runs Qt's own loop). The help page
+    // gets its pages from `helpPages`; without it, none can be had.
+    explicit QtUi(std::shared_ptr<HelpPages> helpPages = nullptr);
     ~QtUi() override;
     QtUi(const QtUi&) = delete;
     QtUi& operator=(const QtUi&) = delete;

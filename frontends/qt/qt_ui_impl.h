@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -137,6 +138,7 @@ public:
     std::map<int, Control> controls;
     std::map<int, int> pendingControls;  // control -> window
     BalloonTips tips;
+    std::shared_ptr<HelpPages> helpPages;  // where the help page gets its pages
 
     std::mutex queueMutex;
     std::condition_variable queueChanged;

@@ -238,7 +238,7 @@ QWidget* QtUi::Impl::makeControl(const ControlDesc& c, int window, QWidget* pare
             break;
         }
         case ControlKind::tabPanel: w = new QTabWidget(parent); break;
-        case ControlKind::webPage: w = new HelpPage(parent); break;
+        case ControlKind::webPage: w = new HelpPage(parent, helpPages); break;
     }
     w->setObjectName(toQt(c.name));
     w->setProperty("kxControl", c.id);

@@ -94,6 +94,17 @@ bool writeFile(const std::string& path, std::string_view data) { return writeWit
 
 bool replaceFile(const std::string& path, std::string_view data) {
     std::string target = native(path);
+    // A link is written through: the file it leads to is replaced, the link stays.
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        std::string to(std::size_t(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        ssize_t n = ::readlink(target.c_str(), to.data(), to.size());
+        if (n <= 0 || std::size_t(n) >= to.size()) return false;
+        to.resize(std::size_t(n));
+        std::size_t slash = target.rfind('/');
+        target = to.front() == '/' || slash == std::string::npos ? to : target.substr(0, slash + 1) + to;
+    }
     std::string temporary = target + "." + std::to_string(::getpid()) + ".tmp";
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return false;

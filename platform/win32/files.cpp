@@ -135,14 +135,35 @@ bool writeFile(const std::string& path, std::string_view data) {
     return h.close() && ok;
 }
 
+// The file a link leads to, as a wide path; the path itself when it is no link.
+std::wstring throughLinks(const std::string& path) {
+    std::wstring name = wide(path);
+    DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return name;
+    Handle h(CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h.valid()) return name;
+    std::wstring final(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(h.get(), final.data(), DWORD(final.size()), FILE_NAME_NORMALIZED);
+    if (n >= final.size()) {
+        final.resize(n + 1);
+        n = GetFinalPathNameByHandleW(h.get(), final.data(), DWORD(final.size()), FILE_NAME_NORMALIZED);
+    }
+    if (n == 0 || n >= final.size()) return name;
+    final.resize(n);
+    return final;
+}
+
 bool replaceFile(const std::string& path, std::string_view data) {
-    std::string temporary = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
-    Handle h = openForWriting(temporary, GENERIC_WRITE, CREATE_NEW);
+    // A link is written through: the file it leads to is replaced, the link stays.
+    const std::wstring target = throughLinks(path);
+    const std::wstring from = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    Handle h(CreateFileW(from.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr));
     if (!h.valid()) return false;
     bool ok = writeAll(h.get(), data) && FlushFileBuffers(h.get());
     ok = h.close() && ok;
-    std::wstring from = wide(temporary);
-    if (ok && MoveFileExW(from.c_str(), wide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (ok && MoveFileExW(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     DeleteFileW(from.c_str());
     return false;

@@ -2,7 +2,9 @@
 // file written back.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <iterator>
 
 #include "model/options.h"
@@ -68,13 +70,63 @@ TEST(Options, LinesWithoutEqualsAreWrittenBackUnchanged) {
     EXPECT_EQ(formatOptions(t), "abca\r\nbanana\r\n");
 }
 
-TEST(Options, OnlyTwentyOneSlots) {
+TEST(Options, EveryLineIsRead) {
     std::string text;
     for (int i = 0; i < 30; ++i) text += "k" + std::to_string(i) + " = " + std::to_string(i) + "\r\n";
     OptionTable t = parseOptions(text);
-    EXPECT_EQ(getOption(t, "k20 = "), "20");
-    EXPECT_EQ(getOption(t, "k21 = "), "");
-    EXPECT_EQ(formatOptions(t).find("k21"), std::string::npos);
+    EXPECT_EQ(getOption(t, "k29 = "), "29");
+    EXPECT_EQ(formatOptions(t), text);
+}
+
+// The settings file as the program reads and writes it: comments before the
+// keys, a file too large to read, a file that is a link.
+TEST(Options, SettingsFileReadWholeRefusedWhenHugeWrittenThroughALink) {
+    namespace stdfs = std::filesystem;
+    const stdfs::path folder = stdfs::temp_directory_path() / ("kx-options-" + std::to_string(std::random_device()()));
+    stdfs::create_directories(folder);
+    const std::string path = (folder / "options.txt").string();
+    auto write = [](const std::string& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; };
+    auto read = [](const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    FileSystem files;
+
+    std::string comments;
+    for (int i = 0; i < 25; ++i) comments += "; note " + std::to_string(i) + "\r\n";
+    write(path, comments + "keepdts = 1\r\n");
+    Settings settings(path, files);
+    EXPECT_TRUE(settings.loadOptions());
+    EXPECT_TRUE(settings.isOn(Option::keepdts));  // read after the 25 comment lines
+    settings.setOption(Option::dtsfix, "1");
+    ASSERT_TRUE(settings.saveOptions());
+    const std::string saved = read(path);
+    EXPECT_EQ(saved.rfind(comments, 0), 0u);
+    EXPECT_NE(saved.find("keepdts = 1\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("dtsfix = 1\r\n"), std::string::npos);
+
+    const std::string huge = "keepdts = 1\r\n" + std::string(largestOptionsFile, ';');
+    write(path, huge);
+    Settings refused(path, files);
+    EXPECT_FALSE(refused.loadOptions());
+    EXPECT_EQ(refused.getOption(Option::keepdts), "0");  // the delivered value
+    EXPECT_FALSE(refused.saveOptions());
+    EXPECT_EQ(read(path), huge);  // never written over
+    EXPECT_NE(settingsTooLarge(path).find(path), std::string::npos);
+
+#ifndef _WIN32
+    const std::string real = (folder / "real.txt").string();
+    write(real, "keepdts = 1\r\n");
+    stdfs::remove(path);
+    stdfs::create_symlink("real.txt", path);
+    Settings linked(path, files);
+    EXPECT_TRUE(linked.loadOptions());
+    linked.setOption(Option::keepdts, "0");
+    ASSERT_TRUE(linked.saveOptions());
+    EXPECT_TRUE(stdfs::is_symlink(path));
+    EXPECT_NE(read(real).find("keepdts = 0\r\n"), std::string::npos);
+#endif
+    stdfs::remove_all(folder);
 }
 
 TEST(Options, EqualsSignAtTheEndOfTheLine) {
