@@ -5,8 +5,9 @@
 // window is open.
 #pragma once
 
-#include <algorithm>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <chrono>
 #include <memory>
