@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 
 #include "base/encoding.h"
@@ -17,6 +18,7 @@
 #include "frontends/qt/qt_ui.h"
 #include "frontends/qt/widgets.h"
 #include "platform/files.h"
+#include "platform/help_pages.h"
 #include "platform/user_folders.h"
 #include "shell/shell.h"
 
@@ -35,7 +37,7 @@ int main(int argc, char** argv) {
     }
 
     fonts.wait();
-    kx::QtUi ui;
+    kx::QtUi ui(std::make_shared<kx::SiteHelpPages>());
     kx::ConsoleWindow console;
     kx::SystemLauncher launcher([&console](std::string_view output) { console.feed(output); });
     kx::SystemDesktop desktop;
@@ -44,15 +46,11 @@ int main(int argc, char** argv) {
     // A run or a queue run opens the tools' output, and its end is told to
     // the desktop when the program is not in front.
     kx::JobEndNotice notice;
-    ui.watchEvents([&](const kx::Event& event) {
-        if (event.kind != kx::Event::control) return;
-        if (event.id == kx::startButton) {
-            console.expectRun();
-            notice.runStarted(kx::JobEndNotice::Clock::now());
-        } else if (event.id == kx::processQueueButton && ui.itemCount(kx::queueList) > 0) {
-            console.expectRun();
-            notice.queueRunStarted();
-        }
+    ui.watchRuns([&](kx::RunKind kind, bool started) {
+        if (!started) return;
+        console.expectRun();
+        if (kind == kx::RunKind::queue) notice.queueRunStarted();
+        else notice.runStarted(kx::JobEndNotice::Clock::now());
     });
     ui.watchMessages([&](std::string_view text) {
         bool inFront = QGuiApplication::applicationState() == Qt::ApplicationActive;

@@ -4,16 +4,18 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "frontends/win32/win32_ui.h"
 #include "platform/files.h"
+#include "platform/help_pages.h"
 #include "platform/desktop.h"
 #include "platform/launcher.h"
 #include "shell/shell.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     kx::Win32Ui::initialiseThread();
-    kx::Win32Ui ui;
+    kx::Win32Ui ui(std::make_shared<kx::SiteHelpPages>());
     kx::SystemLauncher launcher;
     kx::SystemDesktop desktop;
     kx::FileSystem files;

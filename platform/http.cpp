@@ -175,6 +175,13 @@ int httpGet(const std::string& url, const std::string& localFile, const HttpTime
     return answer.accepted && answer.stored ? 1 : 0;
 }
 
+std::optional<std::string> httpGetBody(const std::string& url, std::size_t maxBodyBytes, const HttpTimeouts& timeouts) {
+    MemorySink sink(maxBodyBytes);
+    http::Answer answer = download(url, sink, timeouts);
+    if (!answer.accepted || !answer.stored) return std::nullopt;
+    return std::move(sink.body());
+}
+
 std::optional<std::string> httpFetch(const std::string& url, const HttpLimits& limits) {
     MemorySink sink(limits.maxBodyBytes);
     auto deadline = Clock::now() + std::chrono::seconds(std::max(limits.totalSeconds, 0));

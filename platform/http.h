@@ -1,5 +1,5 @@
 // A small HTTP/1.1 client: one GET over plain TCP, the answer's body streamed
-// into a local file (help pages) or kept in memory within bounds (the update
+// into a local file or kept in memory within bounds (help pages, the update
 // check at start-up).
 #pragma once
 
@@ -32,6 +32,11 @@ std::string httpRequestText(const HttpUrl& url);
 // written, 0 otherwise. The file is created or replaced only once the status
 // line and headers have been accepted; a body that ends early still gives 1.
 int httpGet(const std::string& url, const std::string& localFile, const HttpTimeouts& timeouts = {});
+
+// The body httpGet would store, kept in memory instead; nothing when httpGet
+// would give 0, or when the body is longer than `maxBodyBytes`.
+std::optional<std::string> httpGetBody(const std::string& url, std::size_t maxBodyBytes,
+                                       const HttpTimeouts& timeouts = {});
 
 // Bounds of a fetch into memory.
 struct HttpLimits {

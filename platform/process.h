@@ -5,7 +5,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
+
+#include "platform/stop_signal.h"
 
 namespace kx {
 
@@ -25,10 +28,19 @@ enum : int {
 // launcher's own: it must return quickly and never wait for the program.
 using OutputSink = std::function<void(std::string_view output)>;
 
+// The exit code of a waited program that was stopped (a value no program
+// ends with on POSIX; on Windows the processes are ended with it).
+inline constexpr int stoppedExitCode = -1;
+
 struct StartResult {
     enum class State { started, notFound, notStartable };
     State state = State::notFound;
     int exitCode = 0;  // with runWait: its exit status (128 + signal when killed)
+    // With runWait and a stop signal: the stop was requested before the
+    // program ended, and it was ended with all it had started (or, asked
+    // before the start, nothing was started). `state` is then started and
+    // `exitCode` stoppedExitCode.
+    bool stopped = false;
 };
 
 // Starts a ready command line (see splitCommandLine) in `workingFolder`
@@ -41,8 +53,18 @@ struct StartResult {
 // (neither hidden nor inherited) is read from a pipe and handed to it; a
 // waited start returns once the program has ended and its output has been
 // handed over (or, if something it left behind keeps the pipe open, soon after).
+//
+// With runWait and `stop`, the program runs with all it starts as one whole
+// (POSIX: a process group of its own; Windows: a job object), which is ended
+// when the stop is requested: politely first, then, after a short grace,
+// by force (on Windows by force at once). The call then returns promptly,
+// the output reader done with. Something that leaves the group on purpose
+// (a new session on POSIX) is out of reach. Without runWait `stop` is unused.
+// (On POSIX its own group is not the terminal's foreground one: runInheritOutput
+// with `stop` suits no program that reads the terminal.)
 StartResult runCommandLine(std::string_view commandLine, std::string_view workingFolder, int flags,
-                           std::shared_ptr<const OutputSink> sink = nullptr);
+                           std::shared_ptr<const OutputSink> sink = nullptr,
+                           std::optional<StopSignal> stop = std::nullopt);
 
 // The launcher: builds the command line from `program` and `parameters`
 // (buildCommandLine) and starts it with runCommandLine. When that fails and
@@ -50,6 +72,10 @@ StartResult runCommandLine(std::string_view commandLine, std::string_view workin
 // (not waited for, `started` with exit code 0).
 StartResult launch(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags,
                    std::shared_ptr<const OutputSink> sink = nullptr);
+// As launch, with `stop` handed to runCommandLine; a stopped run is never
+// handed to the desktop's handler.
+StartResult launch(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags,
+                   std::shared_ptr<const OutputSink> sink, std::optional<StopSignal> stop);
 // As launch: 1 when something was started, 0 otherwise.
 int runProgram(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags);
 

@@ -30,6 +30,18 @@ bool scriptSafe(std::string_view path) {
     return true;
 }
 
+// Starts a run on its worker, telling the front end that it starts and,
+// however it ends, that it has ended.
+void startRun(Ui& ui, RunKind kind, Worker& worker, std::function<void()> run,
+              std::function<void(const std::string&)> failed) {
+    ui.runStarted(kind);
+    worker.start([&ui, kind, run = std::move(run)] { run(); ui.runEnded(kind); },
+                 [&ui, kind, failed = std::move(failed)](const std::string& problem) {
+                     ui.runEnded(kind);
+                     failed(problem);
+                 });
+}
+
 }  // namespace
 
 namespace {
@@ -256,7 +268,7 @@ bool Shell::fileLoaded() {
 void Shell::start() {
     if (!fileLoaded() || runWorker_.running() || !remuxFolderReady()) return;
     captureChoice(context_, !analysisWorker_.running());
-    runWorker_.start([this] { runImmediate(context_); }, reportFailure());
+    startRun(ui_, RunKind::immediate, runWorker_, [this] { runImmediate(context_); }, reportFailure());
 }
 
 void Shell::addToQueue() {
@@ -273,7 +285,7 @@ void Shell::addToQueue() {
 
 void Shell::processQueue() {
     if (queue_.size() == 0 || queueRunWorker_.running()) return;
-    queueRunWorker_.start([this] { kx::processQueue(context_); }, reportFailure());
+    startRun(ui_, RunKind::queue, queueRunWorker_, [this] { kx::processQueue(context_); }, reportFailure());
 }
 
 }  // namespace kx

@@ -30,6 +30,10 @@ struct ChosenPath {
     bool carriable = true;
 };
 
+// The runs the program starts on a worker of their own: the immediate run
+// of the file shown, and the run of the queue.
+enum class RunKind { immediate, queue };
+
 // The contract every front end keeps:
 // - Every method may be called from any thread. Control updates asked by a
 //   worker are carried out on the thread that owns the windows while the
@@ -89,6 +93,12 @@ public:
                                       int firstFilter) = 0;
     // Returns the folder with its trailing separator, or empty when cancelled.
     virtual ChosenPath chooseFolder(std::string_view title, std::string_view initialFolder) = 0;
+
+    // A run has started (before its first step) or has ended (after its
+    // last, or when it failed); told once each, from the thread that started
+    // the run and from the run's own thread. A front end may do without.
+    virtual void runStarted(RunKind) {}
+    virtual void runEnded(RunKind) {}
 };
 
 }  // namespace kx

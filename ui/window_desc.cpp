@@ -149,4 +149,10 @@ bool openHelpWindow(Ui& ui, std::string_view pageUrl) {
     return true;
 }
 
+std::string helpPageUnavailableText(std::string_view pageUrl) {
+    std::string text(
+        "La page d'aide n'a pas pu être chargée. Vous pourrez l'ouvrir plus tard à l'adresse : "_cp);
+    return text.append(pageUrl);
+}
+
 }  // namespace kx

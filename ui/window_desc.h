@@ -4,6 +4,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace kx {
@@ -126,5 +127,9 @@ bool openMainWindow(Ui& ui);
 bool openOptionsWindow(Ui& ui);
 bool openAboutWindow(Ui& ui, std::string_view siteRoot);
 bool openHelpWindow(Ui& ui, std::string_view pageUrl);
+
+// What the help page shows when its page could not be fetched: that it could
+// not be loaded, and the address to open later.
+std::string helpPageUnavailableText(std::string_view pageUrl);
 
 }  // namespace kx

@@ -31,178 +31,24 @@ MemoryUi::MemoryUi(std::istream& commands, std::ostream& transcript) : commands_
     commands_.tie(nullptr);
 }
 
-MemoryUi::Control* MemoryUi::find(int control) {
-    auto it = controls_.find(control);
-    return it == controls_.end() ? nullptr : &it->second;
-}
-
 void MemoryUi::say(const std::string& line) {
     transcript_ << line << '\n';
     transcript_.flush();
 }
 
-bool MemoryUi::openWindow(const WindowDesc& window) {
-    std::lock_guard lock(mutex_);
-    closeWindowLocked(window.id);
-    windows_.insert(window.id);
-    for (const ControlDesc& desc : window.controls) {
-        Control control;
-        control.kind = desc.kind;
-        control.window = window.id;
-        control.text = desc.caption;
-        if (desc.kind == ControlKind::columnList) {
-            control.columns.push_back(control.text);
-            control.text.clear();
-        }
-        controls_[desc.id] = std::move(control);
-    }
-    if (!window.menuTitle.empty()) menuTitles_[window.id] = {std::string(window.menuTitle)};
-    if (reported(window.id)) say("window: " + std::to_string(window.id) + " opened");
-    return true;
+void MemoryUi::windowOpened(int window) {
+    if (reported(window)) say("window: " + std::to_string(window) + " opened");
 }
 
-void MemoryUi::closeWindowLocked(int window) {
-    if (!windows_.erase(window)) return;
-    std::erase_if(controls_, [window](const auto& entry) { return entry.second.window == window; });
-    menuTitles_.erase(window);
+void MemoryUi::windowClosed(int window) {
     if (reported(window)) say("window: " + std::to_string(window) + " closed");
 }
 
-void MemoryUi::closeWindow(int window) {
-    std::lock_guard lock(mutex_);
-    closeWindowLocked(window);
-}
-
-void MemoryUi::addMenuTitle(int window, std::string_view title) {
-    std::lock_guard lock(mutex_);
-    auto it = menuTitles_.find(window);
-    if (it != menuTitles_.end()) it->second.emplace_back(title);
-}
-
-void MemoryUi::setText(int control, std::string_view text) {
-    std::lock_guard lock(mutex_);
-    if (Control* c = find(control)) c->text = text;
-}
-
-std::string MemoryUi::text(int control) {
-    std::lock_guard lock(mutex_);
-    Control* c = find(control);
-    return c ? c->text : std::string();
-}
-
-void MemoryUi::setChecked(int control, bool checked) {
-    std::lock_guard lock(mutex_);
-    if (Control* c = find(control)) c->checked = checked;
-}
-
-bool MemoryUi::checked(int control) {
-    std::lock_guard lock(mutex_);
-    Control* c = find(control);
-    return c && c->checked;
-}
-
-void MemoryUi::addItem(int control, std::string_view text) {
-    std::lock_guard lock(mutex_);
-    if (Control* c = find(control)) c->items.emplace_back(text);
-}
-
-void MemoryUi::insertItem(int control, int index, std::string_view text) {
-    std::lock_guard lock(mutex_);
-    Control* c = find(control);
-    if (!c || index < 0 || index > int(c->items.size())) return;
-    c->items.emplace(c->items.begin() + index, text);
-    if (c->selected >= index) ++c->selected;
-}
-
-void MemoryUi::clearItems(int control) {
-    std::lock_guard lock(mutex_);
-    if (Control* c = find(control)) {
-        c->items.clear();
-        c->rows.clear();
-        c->selected = -1;
-    }
-}
-
-int MemoryUi::itemCount(int control) {
-    std::lock_guard lock(mutex_);
-    Control* c = find(control);
-    if (!c) return 0;
-    return int(c->kind == ControlKind::columnList ? c->rows.size() : c->items.size());
-}
-
-std::string MemoryUi::itemText(int control, int index) {
-    std::lock_guard lock(mutex_);
-    Control* c = find(control);
-    if (!c || index < 0 || index >= int(c->items.size())) return {};
-    return c->items[std::size_t(index)];
-}
-
-void MemoryUi::select(int control, int index) {
-    std::lock_guard lock(mutex_);
-    Control* c = find(control);
-    if (c && index >= -1 && index < int(c->items.size())) c->selected = index;
-}
-
-int MemoryUi::selected(int control) {
-    std::lock_guard lock(mutex_);
-    Control* c = find(control);
-    return c ? c->selected : -1;
-}
-
-void MemoryUi::addColumn(int control, std::string_view title, int) {
-    std::lock_guard lock(mutex_);
-    if (Control* c = find(control)) c->columns.emplace_back(title);
-}
-
-int MemoryUi::columnCount(int control) {
-    std::lock_guard lock(mutex_);
-    Control* c = find(control);
-    return c ? int(c->columns.size()) : 0;
-}
-
-void MemoryUi::addRow(int control, const std::vector<std::string>& cells) {
-    std::lock_guard lock(mutex_);
-    if (Control* c = find(control)) c->rows.push_back({cells});
-}
-
-void MemoryUi::removeRow(int control, int row) {
-    std::lock_guard lock(mutex_);
-    Control* c = find(control);
-    if (c && row >= 0 && row < int(c->rows.size())) c->rows.erase(c->rows.begin() + row);
-}
-
-std::string MemoryUi::cellText(int control, int row, int column) {
-    std::lock_guard lock(mutex_);
-    Control* c = find(control);
-    if (!c || row < 0 || row >= int(c->rows.size())) return {};
-    const auto& cells = c->rows[std::size_t(row)].cells;
-    return column >= 0 && column < int(cells.size()) ? cells[std::size_t(column)] : std::string();
-}
-
-void MemoryUi::setRowColour(int control, int row, RowColour colour) {
-    std::lock_guard lock(mutex_);
-    Control* c = find(control);
-    if (c && row >= 0 && row < int(c->rows.size())) c->rows[std::size_t(row)].colour = colour;
-}
-
-void MemoryUi::setProgress(int control, int value) {
-    std::lock_guard lock(mutex_);
-    Control* c = find(control);
-    if (!c) return;
-    c->value = value;
-    say("progress: " + std::to_string(value));
-}
+void MemoryUi::progressSet(int, int value) { say("progress: " + std::to_string(value)); }
 
 void MemoryUi::setStatus(std::string_view text) {
     std::lock_guard lock(mutex_);
     say("status: " + utf8(text));
-}
-
-void MemoryUi::setFocus(int) {}
-
-void MemoryUi::showBalloonTip(int control, std::string_view text, std::string_view, int) {
-    std::lock_guard lock(mutex_);
-    if (Control* c = find(control)) c->tip = text;
 }
 
 void MemoryUi::messageBox(std::string_view, std::string_view text) {
@@ -281,7 +127,7 @@ void MemoryUi::flushTranscript() {
 Event MemoryUi::waitEvent() {
     auto closeRequest = [this] {
         std::lock_guard lock(mutex_);
-        return Event{Event::close, 0, windows_.count(helpWindow) ? helpWindow : mainWindow};
+        return Event{Event::close, 0, windowOpen(helpWindow) ? helpWindow : mainWindow};
     };
     if (ended_) return closeRequest();
     std::string raw;
@@ -315,7 +161,7 @@ Event MemoryUi::waitEvent() {
         else if (verb == "menus") {
             std::lock_guard lock(mutex_);
             std::string titles;
-            for (const auto& title : menuTitles_[mainWindow]) titles += (titles.empty() ? "" : " | ") + utf8(title);
+            for (const auto& title : menuTitles(mainWindow)) titles += (titles.empty() ? "" : " | ") + utf8(title);
             say("menus: " + titles);
         } else std::fprintf(stderr, "klarbrix-drive: unknown command: %s\n", raw.c_str());
     }

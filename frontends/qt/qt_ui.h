@@ -16,12 +16,15 @@ class QWidget;
 
 namespace kx {
 
+class HelpPages;
+
 class QtUi : public Ui {
 public:
     // To be made on the thread that made the QApplication; that thread owns
     // the windows and must be the one that calls waitEvent() (other threads
-    // may call it too when that thread runs Qt's own loop).
-    QtUi();
+    // may call it too when that thread runs Qt's own loop). The help page
+    // gets its pages from `helpPages`; without it, none can be had.
+    explicit QtUi(std::shared_ptr<HelpPages> helpPages = nullptr);
     ~QtUi() override;
     QtUi(const QtUi&) = delete;
     QtUi& operator=(const QtUi&) = delete;
@@ -61,6 +64,8 @@ public:
     ChosenPath openFileDialog(std::string_view title, std::string_view initialFile, std::string_view filter,
                               int firstFilter) override;
     ChosenPath chooseFolder(std::string_view title, std::string_view initialFolder) override;
+    void runStarted(RunKind kind) override;
+    void runEnded(RunKind kind) override;
 
     // The top-level widget of an open window, or null (owning thread only;
     // for tests and screenshots). The controls of pages not shown yet are
@@ -78,6 +83,8 @@ public:
     // and with each message's text just before its box is shown.
     void watchEvents(std::function<void(const Event&)> onEvent);
     void watchMessages(std::function<void(std::string_view text)> onMessage);
+    // Called on the windows' thread when a run starts (`started`) and ends.
+    void watchRuns(std::function<void(RunKind kind, bool started)> onRun);
 
 private:
     class Impl;

@@ -7,14 +7,12 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QDir>
 #include <QFile>
+#include <QMimeData>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QStyle>
-#include <QTemporaryFile>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -23,9 +21,8 @@
 #include <thread>
 
 #include "base/encoding.h"
-#include "platform/files.h"
-#include "platform/http.h"
 #include "platform/default_program.h"
+#include "ui/window_desc.h"
 
 namespace kx {
 
@@ -229,7 +226,8 @@ struct HelpPage::Token {
     HelpPage* page = nullptr;
 };
 
-HelpPage::HelpPage(QWidget* parent) : QTextBrowser(parent), token_(std::make_shared<Token>()) {
+HelpPage::HelpPage(QWidget* parent, std::shared_ptr<HelpPages> pages)
+    : QTextBrowser(parent), pages_(std::move(pages)), token_(std::make_shared<Token>()) {
     token_->page = this;
     setOpenLinks(false);
     setOpenExternalLinks(false);
@@ -265,44 +263,29 @@ void HelpPage::load(const QString& url) {
     settled_ = false;
     clear();
 
-    // A file of our own for the answer, removed once read.
-    QTemporaryFile temporary(QDir::tempPath() + QStringLiteral("/klarbrix-page-XXXXXX.html"));
-    temporary.setAutoRemove(false);
-    std::optional<std::string> file;
-    if (temporary.open()) {
-        file = fromUtf8(QFile::encodeName(temporary.fileName()).toStdString());
-        temporary.close();
-        if (!file) temporary.remove();
-    }
     std::optional<std::string> target = fromUtf8(url.toStdString());
-    if (!file || !target) {
-        if (file) fs::removeFile(*file);
-        arrive(generation, false, {});
+    if (!pages_ || !target) {
+        arrive(generation, std::nullopt);
         return;
     }
-
-    std::thread([token = token_, target = *target, file = *file, generation] {
-        bool ok = httpGet(target, file) == 1;
-        std::string body;
-        if (ok) body = fs::readFile(file).value_or(std::string());
-        fs::removeFile(file);
+    std::thread([token = token_, pages = pages_, target = *target, generation] {
+        std::optional<std::string> body = pages->fetch(target);
         std::lock_guard lock(token->mutex);
         if (HelpPage* page = token->page)
             QMetaObject::invokeMethod(
-                page, [page, generation, ok, body = std::move(body)] { page->arrive(generation, ok, body); },
+                page, [page, generation, body = std::move(body)] { page->arrive(generation, body); },
                 Qt::QueuedConnection);
     }).detach();
 }
 
-void HelpPage::arrive(unsigned generation, bool ok, const std::string& body) {
+void HelpPage::arrive(unsigned generation, std::optional<std::string> body) {
     if (generation != generation_) return;  // a later page was asked for meanwhile
     settled_ = true;
-    if (!ok) {
-        clear();
+    if (!body) {
+        setPlainText(toQt(helpPageUnavailableText(fromUtf8Lossy(address_.toStdString()))));
         return;
     }
-    QString text = validUtf8(body) ? QString::fromStdString(body) : toQt(body);
-    setHtml(text);
+    setHtml(validUtf8(*body) ? QString::fromStdString(*body) : toQt(*body));
 }
 
 }  // namespace kx

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/help_pages.h"
 #include "ui/ui.h"
 
 namespace kx {
@@ -98,12 +99,13 @@ private:
     QLabel* body_ = nullptr;
 };
 
-// The help window's page: the program downloads the address itself, off the
-// owning thread, and shows the answer as rich text; links to other pages of
-// plain HTTP sites load here too, other links go to the desktop.
+// The help window's page: fetched from the help pages service off the owning
+// thread and shown as rich text (or, when it cannot be had, a word saying so
+// with its address); links to other pages of plain HTTP sites load here too,
+// other links go to the desktop.
 class HelpPage : public QTextBrowser {
 public:
-    explicit HelpPage(QWidget* parent);
+    HelpPage(QWidget* parent, std::shared_ptr<HelpPages> pages);
     ~HelpPage() override;
     void load(const QString& url);
     QString address() const { return address_; }
@@ -114,7 +116,8 @@ public:
 
 private:
     struct Token;
-    void arrive(unsigned generation, bool ok, const std::string& body);
+    void arrive(unsigned generation, std::optional<std::string> body);
+    std::shared_ptr<HelpPages> pages_;
     std::shared_ptr<Token> token_;
     QString address_;
     unsigned generation_ = 0;

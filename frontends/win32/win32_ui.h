@@ -12,12 +12,15 @@
 
 namespace kx {
 
+class HelpPages;
+
 class Win32Ui : public Ui {
 public:
     // To be made on the thread that will own the windows and run the event
     // loop (waitEvent); common controls and COM must be set up on it first
-    // (see initialiseThread).
-    Win32Ui();
+    // (see initialiseThread). The help page gets its pages from `helpPages`;
+    // without it, none can be had.
+    explicit Win32Ui(std::shared_ptr<HelpPages> helpPages = nullptr);
     ~Win32Ui() override;
     Win32Ui(const Win32Ui&) = delete;
     Win32Ui& operator=(const Win32Ui&) = delete;

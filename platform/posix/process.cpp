@@ -4,6 +4,7 @@
 #include "platform/process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,15 +57,23 @@ int aboveStandard(int fd) {
     return moved;
 }
 
-// Hands what arrives on `fd` to the sink until its end, then closes it.
+// Hands what arrives on `fd` to the sink until its end (or until told to
+// finish), then closes it.
 class OutputReader {
 public:
     OutputReader(int fd, std::shared_ptr<const OutputSink> sink) : state_(std::make_shared<State>()) {
+        if (::pipe2(state_->finish, O_CLOEXEC) != 0) state_->finish[0] = state_->finish[1] = -1;
         auto read = [fd, sink = std::move(sink), state = state_] {
             char buffer[4096];
             for (;;) {
+                pollfd ends[2] = {{fd, POLLIN, 0}, {state->finish[0], POLLIN, 0}};
+                if (::poll(ends, 2, -1) < 0) {
+                    if (errno == EINTR) continue;
+                    break;
+                }
+                if (ends[1].revents) break;
                 ssize_t n = ::read(fd, buffer, sizeof buffer);
-                if (n < 0 && errno == EINTR) continue;
+                if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
                 if (n <= 0) break;
                 (*sink)(std::string_view(buffer, std::size_t(n)));
             }
@@ -86,9 +95,18 @@ public:
         std::unique_lock lock(state_->mutex);
         state_->changed.wait_for(lock, limit, [this] { return state_->done; });
     }
+    // Ends the reading even while something still holds the pipe open.
+    void finish() {
+        if (state_->finish[1] >= 0) (void)!::write(state_->finish[1], "", 1);
+    }
 
 private:
     struct State {
+        ~State() {
+            for (int fd : finish)
+                if (fd >= 0) ::close(fd);
+        }
+        int finish[2] = {-1, -1};  // written once to end the reading
         std::mutex mutex;
         std::condition_variable changed;
         bool done = false;
@@ -99,8 +117,10 @@ private:
 }  // namespace
 
 StartResult runCommandLine(std::string_view commandLine, std::string_view workingFolder, int flags,
-                           std::shared_ptr<const OutputSink> sink) {
+                           std::shared_ptr<const OutputSink> sink, std::optional<StopSignal> stop) {
     StartResult result;
+    if (!(flags & runWait)) stop.reset();
+    if (stop && stop->requested()) return {StartResult::State::started, stoppedExitCode, true};
     std::vector<std::string> args = splitCommandLine(commandLine);
     if (args.empty()) return result;
 
@@ -130,7 +150,7 @@ StartResult runCommandLine(std::string_view commandLine, std::string_view workin
         pipeEnds[1] = aboveStandard(pipeEnds[1]);
         if (pipeEnds[0] >= 0 && pipeEnds[1] >= 0) output = posix::Output::toDescriptor;
     }
-    int pid = posix::spawn(path, argv, folder, output, false, pipeEnds[1]);
+    int pid = posix::spawn(path, argv, folder, output, false, pipeEnds[1], stop.has_value());
     if (pipeEnds[1] >= 0) ::close(pipeEnds[1]);
     std::optional<OutputReader> reader;
     if (pid > 0 && output == posix::Output::toDescriptor) reader.emplace(pipeEnds[0], sink);
@@ -141,9 +161,15 @@ StartResult runCommandLine(std::string_view commandLine, std::string_view workin
     }
     result.state = StartResult::State::started;
     if (flags & runWait) {
-        result.exitCode = posix::waitForExit(pid);
+        std::optional<int> exitCode =
+            stop ? posix::waitForExitOrStop(pid, *stop, std::chrono::seconds(2)) : posix::waitForExit(pid);
         // The last lines first, before whatever the caller starts next.
         if (reader) reader->settle(std::chrono::seconds(2));
+        if (!exitCode) {
+            if (reader) reader->finish();
+            result.stopped = true;
+        }
+        result.exitCode = exitCode.value_or(stoppedExitCode);
     } else {
         posix::reapWhenDone(pid);
     }

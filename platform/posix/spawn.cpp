@@ -10,7 +10,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 extern char** environ;
@@ -41,7 +44,7 @@ std::optional<std::string> findOnPath(const std::string& name, const std::string
 }
 
 int spawn(const std::string& path, const std::vector<std::string>& argv, const std::string& folder, Output output,
-          bool newSession, int descriptor) {
+          bool newSession, int descriptor, bool ownGroup) {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
     if (::posix_spawn_file_actions_init(&actions) != 0) return -ENOMEM;
@@ -77,6 +80,7 @@ int spawn(const std::string& path, const std::vector<std::string>& argv, const s
     step(::posix_spawnattr_setsigdefault(&attributes, &all));
     short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
     if (newSession) flags |= POSIX_SPAWN_SETSID;
+    else if (ownGroup) flags |= POSIX_SPAWN_SETPGROUP;  // group id: its own process id (the default 0)
     step(::posix_spawnattr_setflags(&attributes, flags));
 
     std::vector<char*> args;
@@ -101,6 +105,81 @@ int waitForExit(int pid) {
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
     return 0;
+}
+
+namespace {
+
+// What the waiting thread and the stop's watch tell the caller.
+struct Waiting {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool ended = false;
+    bool stop = false;
+};
+
+// Whether anything of the group is still there. Only asked once its leader
+// has been collected or while it is still uncollected, so the group id
+// cannot have been given to another process in between.
+bool groupLives(int group) { return ::kill(-pid_t(group), 0) == 0; }
+
+}  // namespace
+
+std::optional<int> waitForExitOrStop(int pid, const StopSignal& stop, std::chrono::milliseconds grace) {
+    auto waiting = std::make_shared<Waiting>();
+    std::thread ending;
+    try {
+        // Learns of the end without collecting it: the group id stays the
+        // leader's own until it is collected below.
+        ending = std::thread([pid, waiting] {
+            siginfo_t info;
+            while (::waitid(P_PID, id_t(pid), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
+            }
+            std::lock_guard lock(waiting->mutex);
+            waiting->ended = true;
+            waiting->changed.notify_all();
+        });
+    } catch (...) {
+        return waitForExit(pid);  // no thread to spare: waited for without a stop
+    }
+    bool stopped;
+    {
+        StopSignal::Watch watch = stop.watch([waiting] {
+            std::lock_guard lock(waiting->mutex);
+            waiting->stop = true;
+            waiting->changed.notify_all();
+        });
+        std::unique_lock lock(waiting->mutex);
+        waiting->changed.wait(lock, [&] { return waiting->ended || waiting->stop; });
+        stopped = !waiting->ended;
+    }
+    if (!stopped) {
+        ending.join();
+        return waitForExit(pid);
+    }
+
+    // Politely first (SIGCONT for the stopped ones, so they see it), and what
+    // has not ended within the grace is killed.
+    auto deadline = std::chrono::steady_clock::now() + grace;
+    ::kill(-pid_t(pid), SIGTERM);
+    ::kill(-pid_t(pid), SIGCONT);
+    bool leaderEnded;
+    {
+        std::unique_lock lock(waiting->mutex);
+        leaderEnded = waiting->changed.wait_until(lock, deadline, [&] { return waiting->ended; });
+    }
+    if (leaderEnded) {
+        ending.join();
+        waitForExit(pid);
+        // Its tools may still be ending; their end cannot be waited for, it is looked for.
+        while (groupLives(pid) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (groupLives(pid)) ::kill(-pid_t(pid), SIGKILL);
+    } else {
+        ::kill(-pid_t(pid), SIGKILL);
+        ending.join();
+        waitForExit(pid);
+    }
+    return std::nullopt;
 }
 
 void reapWhenDone(int pid) {

@@ -2,11 +2,13 @@
 // A bare program or script name is looked for in that working folder (Windows
 // itself would look in this program's folder and its current folder instead),
 // then on PATH; batch scripts are run by cmd.exe from the system folder. Each
-// program gets a console of its own, shown unless runHidden.
+// program gets a console of its own, shown unless runHidden. A stoppable run
+// is held in a job object with all it starts, ended as a whole.
 #include "platform/process.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -96,12 +98,65 @@ std::string systemFolder() {
     return isSeparator(folder.back()) ? folder : folder + '\\';
 }
 
+// A job that ends all its processes when its last handle is closed (this
+// program's end included); null when the process cannot be put in one.
+HANDLE jobHolding(HANDLE process) {
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job) return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) &&
+        AssignProcessToJobObject(job, process))
+        return job;
+    CloseHandle(job);
+    return nullptr;
+}
+
+// Waits for the end of a process started suspended, its job ended when
+// `stop` is requested first (or the process alone when it has no job).
+// Its exit code, none when it was stopped.
+std::optional<int> waitForExitOrStop(HANDLE process, HANDLE thread, const StopSignal& stop) {
+    HANDLE job = jobHolding(process);
+    ResumeThread(thread);
+    struct Event {
+        HANDLE handle = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        ~Event() {
+            if (handle) CloseHandle(handle);
+        }
+    };
+    auto event = std::make_shared<Event>();
+    DWORD woken;
+    {
+        StopSignal::Watch watch = stop.watch([event] { SetEvent(event->handle); });
+        HANDLE handles[2] = {process, event->handle};
+        woken = WaitForMultipleObjects(event->handle ? 2 : 1, handles, FALSE, INFINITE);
+    }
+    std::optional<int> exitCode;
+    if (woken == WAIT_OBJECT_0 + 1) {
+        if (job) TerminateJobObject(job, UINT(stoppedExitCode));
+        else TerminateProcess(process, UINT(stoppedExitCode));
+        WaitForSingleObject(process, INFINITE);
+    } else {
+        DWORD code = 0;
+        exitCode = GetExitCodeProcess(process, &code) ? int(code) : 0;
+        if (job) {
+            // What the program left running lives on, as without a job.
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+            SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        }
+    }
+    if (job) CloseHandle(job);
+    return exitCode;
+}
+
 }  // namespace
 
 // Each program shows its output in a console of its own: no sink is fed.
 StartResult runCommandLine(std::string_view commandLine, std::string_view workingFolder, int flags,
-                           std::shared_ptr<const OutputSink>) {
+                           std::shared_ptr<const OutputSink>, std::optional<StopSignal> stop) {
     StartResult result;
+    if (!(flags & runWait)) stop.reset();
+    if (stop && stop->requested()) return {StartResult::State::started, stoppedExitCode, true};
     std::vector<std::string> args = splitCommandLine(commandLine);
     if (args.empty()) return result;
 
@@ -131,6 +186,7 @@ StartResult runCommandLine(std::string_view commandLine, std::string_view workin
     DWORD creation = NORMAL_PRIORITY_CLASS;
     if (flags & runHidden) creation |= CREATE_NO_WINDOW;
     else if (!(flags & runInheritOutput)) creation |= CREATE_NEW_CONSOLE;
+    if (stop) creation |= CREATE_SUSPENDED;  // nothing it starts escapes the job
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -142,13 +198,17 @@ StartResult runCommandLine(std::string_view commandLine, std::string_view workin
         result.state = StartResult::State::notStartable;
         return result;
     }
-    CloseHandle(process.hThread);
     result.state = StartResult::State::started;
-    if (flags & runWait) {
+    if (stop) {
+        std::optional<int> exitCode = waitForExitOrStop(process.hProcess, process.hThread, *stop);
+        result.stopped = !exitCode;
+        result.exitCode = exitCode.value_or(stoppedExitCode);
+    } else if (flags & runWait) {
         WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
         if (GetExitCodeProcess(process.hProcess, &code)) result.exitCode = int(code);
     }
+    CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return result;
 }

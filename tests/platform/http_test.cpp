@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
+#include "platform/help_pages.h"
 #include "platform/http.h"
 #include "tests/platform/loopback_server.h"
 
@@ -312,4 +313,22 @@ TEST(HttpFetch, TheDeadlineEndsASlowAnswer) {
                                {{10, 10, 10}, 1, 64}));
     EXPECT_FALSE(fetchInMemory({sendText("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n86", 1, 100)},
                                {{10, 10, 10}, 1, 64}));
+}
+
+// The help window's pages: what httpGet would store, or nothing.
+TEST(SiteHelpPages, TheBodyHttpGetWouldStore) {
+    struct Case {
+        std::string answer;
+        std::optional<std::string> page;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\n<p>ok</p>", "<p>ok</p>"},
+             {"HTTP/1.1 302 Found\r\nContent-Length: 13\r\n\r\n<html></html>", "<html></html>"},
+             {"HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\n<p>coup", "<p>coup"},  // cut short: kept
+             {"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found", std::nullopt},
+             {"", std::nullopt}}) {
+        LoopbackServer server({sendText(c.answer)});
+        EXPECT_EQ(SiteHelpPages().fetch(server.url("/aide/")), c.page) << c.answer;
+    }
+    EXPECT_EQ(SiteHelpPages().fetch("http://127.0.0.1:1/aide/"), std::nullopt);  // nobody listens there
 }

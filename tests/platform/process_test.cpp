@@ -1,6 +1,6 @@
 // The launcher with test-double programs: where programs are found, what
-// they receive, waiting, output wiring, descriptors, the script runner and
-// the fallback to the desktop's handler.
+// they receive, waiting, output wiring, descriptors, the script runner,
+// stopping a waited run and the fallback to the desktop's handler.
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <future>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "platform/process.h"
@@ -24,6 +27,20 @@ namespace {
 std::string target(const std::string& link) {
     std::error_code e;
     return std::filesystem::read_symlink(link, e).string();
+}
+
+// Whether the process still runs (an ended one not yet collected does not).
+bool running(int pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) return false;
+    return line.substr(line.rfind(')') + 2, 1) != "Z";
+}
+
+// Whether it has ended within a generous while (a killed one ends at once).
+bool ends(int pid) {
+    for (int i = 0; i < 200 && running(pid); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return !running(pid);
 }
 
 }  // namespace
@@ -129,6 +146,57 @@ TEST(RunProgram, OutputKeptOpenByALeftoverDoesNotHoldTheCallerUp) {
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(shown.text(), "first\n");
     ::kill(std::stoi(dir.read("pid")), SIGTERM);
+}
+
+// A script whose tool starts a program of its own and hangs: once the stop
+// is asked, the script runner, the tool and its program all end, whether
+// they end when asked or ignore it.
+TEST(RunProgram, StopEndsTheWholeTreeOfAWaitedScript) {
+    for (std::string ignoring : {"", "trap '' TERM\n"}) {
+        SCOPED_TRACE(ignoring);
+        ScratchFolder dir;
+        dir.write("Applications/hang.exe",
+                  "#!/bin/sh\n" + ignoring + "sleep 600 &\necho $PPID $$ $! > p.tmp\nmv p.tmp pids\nwait\n", true);
+        dir.write("run.bat", "cd Applications\r\nhang.exe\r\n");
+        StopSignal stop;
+        Gathered shown;
+        auto run = std::async(std::launch::async, [&] { return launch("run.bat", "", dir.path, runWait, shown.sink(), stop); });
+        ASSERT_TRUE(dir.waitFor("Applications/pids"));
+        std::vector<int> pids;
+        std::istringstream listed(dir.read("Applications/pids"));
+        for (int pid; listed >> pid;) pids.push_back(pid);
+        ASSERT_EQ(pids.size(), 3u);  // klarbrix-cmd, the tool, its program
+        stop.request();
+
+        if (run.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+            for (int pid : pids) ::kill(pid, SIGKILL);
+            FAIL() << "the stopped run did not return";
+        }
+        StartResult result = run.get();
+        EXPECT_EQ(result.state, StartResult::State::started);
+        EXPECT_TRUE(result.stopped);
+        EXPECT_EQ(result.exitCode, stoppedExitCode);
+        for (int pid : pids) EXPECT_TRUE(ends(pid)) << pid;
+        EXPECT_NE(shown.text().find(">hang.exe\n"), std::string::npos);
+    }
+}
+
+// A stop asked before the start starts nothing; a signal never asked
+// changes nothing.
+TEST(RunProgram, StopAskedBeforeTheStartOrNever) {
+    ScratchFolder dir;
+    dir.write("tool.exe", "#!/bin/sh\necho ran > ran\nexit 3\n", true);
+    StopSignal early, never;
+    early.request();
+    StartResult result = runCommandLine("tool.exe", dir.path, runWait | runHidden, nullptr, early);
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.exitCode, stoppedExitCode);
+    EXPECT_FALSE(dir.has("ran"));
+
+    result = launch("tool.exe", "", dir.path, runWait | runHidden, nullptr, never);
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_TRUE(dir.has("ran"));
 }
 
 TEST(RunProgram, NoDescriptorLeaksIntoTheProgram) {

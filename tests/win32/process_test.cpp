@@ -1,12 +1,14 @@
 // The Windows launcher with the tool stand-in: where a bare name is looked
 // for, the working folder, exit codes, batch scripts run by cmd.exe with
-// their names intact, consoles shown or not, waited for or not.
+// their names intact, consoles shown or not, waited for or not, stopped
+// with all they started.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "base/encoding.h"
@@ -99,4 +101,40 @@ TEST(Win32Launch, BatchScriptsRunThroughCmdWithTheirNamesIntact) {
     for (int i = 0; i < 400 && lineCount(s.calls(program + "Applications\\")) < 3; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(lineCount(s.calls(program + "Applications\\")), 3);
+}
+
+// A script whose tool hangs: once the stop is asked, cmd.exe and the tool
+// both end. A signal never asked changes nothing.
+TEST(Win32Launch, StopEndsTheScriptWithItsTool) {
+    WinScratch s;
+    s.folders("Applications\\");
+    s.standIn("Applications\\hang.exe");
+    s.standIn("Applications\\mkvmerge.exe");
+    ASSERT_TRUE(fs::writeFile(s / "hang.bat", "cd Applications\r\nhang.exe\r\n"));
+    StopSignal stop;
+    auto run = std::async(std::launch::async, [&] { return launch("hang.bat", "", s.root, runWait | runHidden, nullptr, stop); });
+    for (int i = 0; i < 400 && !fs::exists(s / "Applications\\hang.pid"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    HANDLE tool = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE,
+                              DWORD(std::stoul(fs::readFile(s / "Applications\\hang.pid").value_or("0"))));
+    ASSERT_TRUE(tool);
+    stop.request();
+
+    if (run.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+        TerminateProcess(tool, 1);
+        FAIL() << "the stopped run did not return";
+    }
+    StartResult r = run.get();
+    EXPECT_EQ(r.state, State::started);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(r.exitCode, stoppedExitCode);
+    EXPECT_EQ(WaitForSingleObject(tool, 10000), WAIT_OBJECT_0);  // cmd.exe has ended: the call waited for it
+    CloseHandle(tool);
+
+    ASSERT_TRUE(fs::writeFile(s / "Applications\\fail-remux", ""));
+    ASSERT_TRUE(fs::writeFile(s / "remux.bat", "cd Applications\r\nmkvmerge.exe -o x.mkv\r\n"));
+    StopSignal never;
+    r = launch("remux.bat", "", s.root, runWait | runHidden, nullptr, never);
+    EXPECT_FALSE(r.stopped);
+    EXPECT_EQ(r.exitCode, 2);
 }

@@ -16,6 +16,8 @@
 #include <QUrl>
 
 #include <fstream>
+#include <string>
+#include <vector>
 #include <sstream>
 
 #include "platform/files.h"
@@ -154,6 +156,12 @@ TEST(OpenFileFromDesktop, AnInstalledProgramRunsFromTheUsersWorkingFolder) {
     Shell shell(ui, {launcher, desktop, files},
                 {dir.file("program/"), "http://127.0.0.1:1", folders.settingsFile, folders.workFolder});
     QString verdict;
+    // What the desktop notice hears: the run's start before its verdict, its end after.
+    std::vector<std::string> heard;
+    ui.watchRuns([&](RunKind kind, bool started) {
+        heard.push_back(std::string(started ? "started " : "ended ") + (kind == RunKind::queue ? "queue" : "run"));
+    });
+    ui.watchMessages([&](std::string_view) { heard.push_back("message"); });
     ui.openWithFile(QString::fromStdString(dir.file("films/a.mkv")));
     User user({
         {[&] { return ui.itemCount(videoCombo) > 0; },
@@ -170,6 +178,7 @@ TEST(OpenFileFromDesktop, AnInstalledProgramRunsFromTheUsersWorkingFolder) {
 
     EXPECT_FALSE(user.gaveUp()) << "steps done: " << user.done();
     EXPECT_EQ(verdict, QStringLiteral("Le traitement s'est bien passé"));
+    EXPECT_EQ(heard, (std::vector<std::string>{"started run", "message", "ended run"}));
     EXPECT_TRUE(dir.has("films/a_remux.mkv"));
     EXPECT_TRUE(dir.has("data/klarbrix/mkvmerge.bat"));
     EXPECT_TRUE(dir.has("data/klarbrix/mediainfo.txt"));

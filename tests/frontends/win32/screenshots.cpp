@@ -4,12 +4,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
-#include <thread>
-
 #include "base/encoding.h"
-#include "platform/socket.h"
+#include "mock/fake_help_pages.h"
 #include "support.h"
 
 namespace kx::test {
@@ -124,7 +123,8 @@ int screenshots(const std::string& folderText) {
     std::wstring folder = wide(folderText);
     if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
     CreateDirectoryW(folder.c_str(), nullptr);
-    Win32Ui ui;
+    auto pages = std::make_shared<FakeHelpPages>();
+    Win32Ui ui(pages);
     bool ok = openMainWindow(ui);
     ui.setStatus("Choisir un fichier");
     ui.setText(fileNameField, "demo.mkv");
@@ -157,31 +157,15 @@ int screenshots(const std::string& folderText) {
     ok = openAboutWindow(ui, "http://klarbrix.fr/") && ok;
     ok = save(ui, windowOf(ui, aboutWindow), folder + L"about.png") && ok;
 
-    // The help window with a sample page served here.
-    net::TcpListener listener;
-    listener.listenLoopback();
-    std::thread server([&listener] {
-        net::TcpConnection c = listener.accept(20000);
-        char buffer[4096];
-        if (c.isOpen() && c.waitReadable(20000)) c.receive(buffer, sizeof buffer);
-        std::string body =
-            "<html><body><h1>Aide de Klarbrix</h1><p>Klarbrix pr\xC3\xA9pare vos fichiers <b>.mkv</b> pour votre "
-            "box&nbsp;: il liste les pistes, vous choisissez l'audio et les sous-titres, puis il fabrique un "
-            "nouveau fichier.</p><h2>Les options</h2><ul><li><b>Supprimer les fichiers temporaires</b>&nbsp;: "
-            "efface les pistes extraites.</li><li><b>Nettoyer la piste son</b>&nbsp;: r\xC3\xA9pare les trames "
-            "DTS et AC3.</li></ul><p>Voir aussi <a href=\"/les-options\">la page des options</a>.</p></body></html>";
-        std::string answer = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
-                             std::to_string(body.size()) + "\r\n\r\n" + body;
-        for (std::string_view rest = answer; c.isOpen() && !rest.empty() && c.waitWritable(20000);) {
-            net::Transfer t = c.send(rest);
-            if (t.status != net::Transfer::ok) break;
-            rest.remove_prefix(t.count);
-        }
-        c.shutdownSend();
-    });
-    ok = openHelpWindow(ui, "http://127.0.0.1:" + std::to_string(listener.port()) + "/aide/") && ok;
+    // The help window with a sample page.
+    pages->add("http://klarbrix.fr/aide/",
+        "<html><body><h1>Aide de Klarbrix</h1><p>Klarbrix pr\xC3\xA9pare vos fichiers <b>.mkv</b> pour votre "
+        "box&nbsp;: il liste les pistes, vous choisissez l'audio et les sous-titres, puis il fabrique un "
+        "nouveau fichier.</p><h2>Les options</h2><ul><li><b>Supprimer les fichiers temporaires</b>&nbsp;: "
+        "efface les pistes extraites.</li><li><b>Nettoyer la piste son</b>&nbsp;: r\xC3\xA9pare les trames "
+        "DTS et AC3.</li></ul><p>Voir aussi <a href=\"/les-options\">la page des options</a>.</p></body></html>");
+    ok = openHelpWindow(ui, "http://klarbrix.fr/aide/") && ok;
     serveUntil(ui, [&] { return ui.pageSettled(helpPage); });
-    server.join();
     ok = save(ui, windowOf(ui, helpWindow), folder + L"help.png") && ok;
     return ok ? 0 : 1;
 }

@@ -1,14 +1,19 @@
 // A stand-in for the media tools in tests. Copied under a tool's name
 // (MediaInfo.exe, mkvextract.exe, delaycut.exe, eac3to.exe, mkvmerge.exe) it
 // appends "name|arg|arg..." in UTF-8 to calls.txt beside itself and makes
-// the files the real tool would make from those arguments.
+// the files the real tool would make from those arguments. As hang.exe it
+// writes its process id to hang.pid and waits to be ended.
 #include <filesystem>
+#include <chrono>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -65,6 +70,14 @@ int play(const std::string& tool, const std::vector<fs::path>& args, const fs::p
         if (args.size() < 2) return 1;
         put(args[1], "ac3");
         put(withEnding(args[1], " - Log.txt"), "read " + utf8(args[0]) + "\r\nwrote " + utf8(args[1]) + "\r\n");
+    } else if (tool == "hang") {
+#ifdef _WIN32
+        put(here / "hang.tmp", std::to_string(GetCurrentProcessId()));
+#else
+        put(here / "hang.tmp", std::to_string(getpid()));
+#endif
+        fs::rename(here / "hang.tmp", here / "hang.pid");
+        std::this_thread::sleep_for(std::chrono::minutes(10));
     } else if (tool == "mkvmerge") {
         if (fs::exists(here / "fail-remux")) return 2;
         if (args.size() < 2) return 1;
