@@ -21,6 +21,7 @@
 #include "platform/help_pages.h"
 #include "platform/user_folders.h"
 #include "shell/shell.h"
+#include "ui/texts.h"
 
 int main(int argc, char** argv) {
     kx::FontWarmUp fonts;
@@ -31,8 +32,7 @@ int main(int argc, char** argv) {
     const std::string programFolder = kx::fs::programFolder();
     std::optional<kx::UserFolders> folders = kx::prepareUserFolders(programFolder);
     if (!folders) {
-        QMessageBox::information(nullptr, QStringLiteral("Information"),
-                                 QStringLiteral("Klarbrix ne peut pas créer ses dossiers dans votre dossier personnel"));
+        QMessageBox::information(nullptr, kx::toQt(kx::informationTitle), kx::toQt(kx::homeFoldersUnavailable));
         return 1;
     }
 

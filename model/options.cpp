@@ -4,6 +4,7 @@
 #include "base/encoding.h"
 #include "base/text.h"
 #include "platform/files.h"
+#include "ui/texts.h"
 
 namespace kx {
 
@@ -65,12 +66,11 @@ bool Settings::loadOptions() {
 }
 
 std::string settingsTooLarge(const std::string& path) {
-    return std::string("Le fichier des options est trop gros pour être lu (plus de 64 Kio) : "_cp) + path +
-           std::string("\r\nLes options par défaut sont utilisées et ce fichier ne sera pas modifié."_cp);
+    return std::string(settingsTooLargeHead) + path + std::string(settingsTooLargeTail);
 }
 
 std::string settingsNotSaved(const std::string& path) {
-    return std::string("Les options n'ont pas pu être enregistrées dans "_cp) + path;
+    return std::string(settingsNotSavedHead) + path;
 }
 
 std::string deliveredOptionsText() {

@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "base/encoding.h"
 #include "platform/files.h"
+#include "ui/texts.h"
 
 namespace kx {
 
@@ -38,12 +39,10 @@ bool lacksDiskSpace(std::int64_t sourceSize, std::string_view remuxdest, std::in
     return sourceFolderFree < need;
 }
 
-std::string diskSpaceMessage() { return "Attention!! vous risquez de manquer d'espace disque"; }
+std::string diskSpaceMessage() { return std::string(diskSpaceWarning); }
 
 std::string accentMessage() {
-    return std::string(
-        "Attention!! il y'a un caractère spécial (de type accent) dans votre chemin, "
-        "en cas de problême merci de renommer au déplacer ;)"_cp);
+    return std::string(accentWarning);
 }
 
 std::string checkAndRenameSource(FileSystem& files, const SourcePathInputs& in,

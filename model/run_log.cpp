@@ -4,6 +4,7 @@
 #include "base/encoding.h"
 #include "base/text.h"
 #include "model/script_text.h"
+#include "ui/texts.h"
 
 namespace kx {
 
@@ -38,7 +39,7 @@ std::string anonymise(std::string_view text, std::string_view sourceStem) {
 }
 
 std::string runLogText(const RunLogSources& s) {
-    std::string log = "version de klarbrix=" + std::to_string(s.version) + std::string(crlf);
+    std::string log = std::string(logVersionHead) + std::to_string(s.version) + std::string(crlf);
     log += crlf;
     log += crlf;
     if (s.extractBat) {
@@ -51,11 +52,11 @@ std::string runLogText(const RunLogSources& s) {
     section(log, "eac3to", s.transcoderLog, s.sourceStem, true);
     section(log, "mkvmerge.bat", s.mkvmergeBat, s.sourceStem, true);
     if (s.remuxStatus == 1)
-        log += std::string("mkvmerge a terminé avec des avertissements (code 1)"_cp) + std::string(crlf);
+        log += std::string(remuxWarnedLog) + std::string(crlf);
     else if (s.remuxStatus > 1)
-        log += std::string("mkvmerge a échoué (code "_cp) + std::to_string(s.remuxStatus) + ")" + std::string(crlf);
+        log += std::string(remuxFailedLogHead) + std::to_string(s.remuxStatus) + ")" + std::string(crlf);
     else if (s.remuxStatus < 0)
-        log += std::string("mkvmerge n'a pas pu être lancé"_cp) + std::string(crlf);
+        log += std::string(remuxNotStartedLog) + std::string(crlf);
     return log;
 }
 

@@ -6,6 +6,7 @@
 
 #include "base/encoding.h"
 #include "base/text.h"
+#include "ui/texts.h"
 
 namespace kx {
 
@@ -53,7 +54,7 @@ std::vector<std::string> view(const RunRecipe& recipe, Rank rank, Name name, Kee
 }
 
 RunStep extractStep(const RunPlan& plan, const RunChoices& choices) {
-    RunStep step = newStep(StepKind::extract, extractScriptName, "mkvextract.exe", "", "extraction de ",
+    RunStep step = newStep(StepKind::extract, extractScriptName, "mkvextract.exe", "", extractingJobHead,
                             {plan.sourcePath});
     step.progressAfter = {40};
     step.pieces = [plan](const ScriptContext& c) { return extractPieces(plan, c); };
@@ -71,8 +72,8 @@ RunStep extractStep(const RunPlan& plan, const RunChoices& choices) {
 
 RunStep repairStep(const RunPlan& plan) {
     const std::string& base = plan.basePath;
-    RunStep step = newStep(StepKind::repair, dtsFixScriptName, "delaycut.exe", "nettoyage en cours",
-                            "nettoyage en cours", {plan.audioFile});
+    RunStep step = newStep(StepKind::repair, dtsFixScriptName, "delaycut.exe", repairingStatus,
+                            repairingStatus, {plan.audioFile});
     step.progressAfter = {50};
     step.jobStatusNamed = false;
     step.scriptKept = true;
@@ -90,7 +91,7 @@ RunStep repairStep(const RunPlan& plan) {
 
 RunStep transcodeStep(const RunPlan& plan, const RunChoices& choices) {
     const std::string& base = plan.basePath;
-    RunStep step = newStep(StepKind::transcode, eac3toScriptName, "eac3to.exe", "encodage en cours", "encodage de ",
+    RunStep step = newStep(StepKind::transcode, eac3toScriptName, "eac3to.exe", transcodingStatus, transcodingJobHead,
                             {base + (choices.repair ? "_fixed.dts" : ".dts")});
     step.progressAfter = {70};
     step.pieces = [plan](const ScriptContext& c) { return eac3toPieces(plan, c); };
@@ -100,7 +101,7 @@ RunStep transcodeStep(const RunPlan& plan, const RunChoices& choices) {
 }
 
 RunStep remuxStep(const RunPlan& plan, const RunChoices& choices) {
-    RunStep step = newStep(StepKind::remux, remuxScriptName, "mkvmerge.exe", "Remuxage en cours", "remuxage de ",
+    RunStep step = newStep(StepKind::remux, remuxScriptName, "mkvmerge.exe", remuxingStatus, remuxingJobHead,
                             choices.extraction ? std::vector<std::string>{plan.videoFile, plan.audioFile}
                                                : std::vector<std::string>{plan.sourcePath});
     const RemuxForm form = choices.extraction ? RemuxForm::extraction : RemuxForm::direct;
@@ -113,7 +114,7 @@ RunStep remuxStep(const RunPlan& plan, const RunChoices& choices) {
 
 std::string RunStep::jobStatus(std::string_view jobName) const {
     std::string text(jobStatusHead);
-    return jobStatusNamed ? text + std::string(jobName) + " en cours" : text;
+    return jobStatusNamed ? text + std::string(jobName) + std::string(jobStatusTail) : text;
 }
 
 RunRecipe makeRecipe(const RunPlan& plan, const RunChoices& choices) {

@@ -97,10 +97,10 @@ bool Shell::startUp() {
     const bool settingsRead = settings_.loadOptions();
     openMainWindow(ui_);
     if (!settingsRead) ui_.messageBox(informationTitle, settingsTooLarge(settings_.path()));
-    ui_.setStatus("Choisir un fichier");
+    ui_.setStatus(chooseFileStatus);
 
     if (!services_.files.listFolder(config_.programFolder + "Applications")) {
-        ui_.messageBox(informationTitle, "Vous devez télécharger l'archive complète"_cp);
+        ui_.messageBox(informationTitle, fullArchiveNeeded);
         openWebPage("/");
         ui_.closeWindow(mainWindow);
         return false;
@@ -110,7 +110,7 @@ bool Shell::startUp() {
     if (settings_.getOption(Option::checkupdate) == "1") {
         updateWorker_.start([this] {
             if (newerVersionPublished(services_.files, config_.site, config_.workFolder, programVersion))
-                ui_.addMenuTitle(mainWindow, "Une nouvelle version est en ligne !");
+                ui_.addMenuTitle(mainWindow, newVersionMenuTitle);
         });
     }
     return true;
@@ -147,7 +147,7 @@ void Shell::onControl(int control) {
 
 std::function<void(const std::string&)> Shell::reportFailure() {
     return [this](const std::string& problem) {
-        ui_.messageBox(informationTitle, std::string("Une erreur interne a interrompu l'opération : "_cp) + problem);
+        ui_.messageBox(informationTitle, std::string(internalErrorHead) + problem);
     };
 }
 
@@ -183,14 +183,14 @@ void Shell::storeOptions() {
 std::string Shell::acceptPath(const ChosenPath& chosen) {
     if (chosen.carriable && scriptSafe(chosen.path) && services_.files.scriptCarries(chosen.path)) return chosen.path;
     ui_.messageBox(informationTitle,
-                   "Ce chemin contient un caractère non pris en charge, merci de renommer le fichier ou le dossier"_cp);
+                   unsupportedCharacter);
     return {};
 }
 
 void Shell::chooseRemuxFolder() {
-    std::string folder = acceptPath(ui_.chooseFolder("Choisissez un répertoire"_cp, "C:\\"));
+    std::string folder = acceptPath(ui_.chooseFolder(chooseFolderTitle, "C:\\"));
     state_.with([&](AppState& s) { s.chosenRemuxFolder = folder; });
-    if (folder.empty()) ui_.messageBox(informationTitle, "La sélection a été annulée."_cp);
+    if (folder.empty()) ui_.messageBox(informationTitle, selectionCancelled);
     settings_.setOption(Option::cheminremux, folder);
     saveSettings(context_);
     ui_.setText(remuxPathField, settings_.getOption(Option::cheminremux));
@@ -199,7 +199,7 @@ void Shell::chooseRemuxFolder() {
 void Shell::openSource() {
     if (!ui_.text(fileNameField).empty() || queueRunWorker_.running()) return;
 
-    ui_.setStatus("Choisir un fichier");
+    ui_.setStatus(chooseFileStatus);
     const std::string& here = config_.programFolder;
     state_.with([&](AppState& s) {
         s.source.folder = here;
@@ -208,8 +208,8 @@ void Shell::openSource() {
     });
     forgetSource(context_);
 
-    std::string chosen = acceptPath(ui_.openFileDialog("Choisissez un fichier à charger"_cp, "C:\\*.mkv",
-                                                       "mkv (*.mkv)|*.mkv|Tous les fichiers (*.*)|*.*", 1));
+    std::string chosen = acceptPath(ui_.openFileDialog(chooseFileTitle, "C:\\*.mkv",
+                                                       mkvFilter, 1));
     chooseSource(context_, chosen);
     SourcePathInputs checks = state_.with([&](AppState& s) {
         return SourcePathInputs{chosen,
@@ -226,7 +226,7 @@ void Shell::openSource() {
     loadSource(context_, sourcePath);
 
     if (!analysisWorker_.running()) {
-        ui_.setStatus("Analyse terminée"_cp);
+        ui_.setStatus(analysisDoneStatus);
         analysisWorker_.start([this] { analyseSource(context_); }, reportFailure());
     }
 }
@@ -234,8 +234,8 @@ void Shell::openSource() {
 void Shell::chooseSubtitle() {
     state_.with([](AppState& s) { s.source.folder = folderPart(s.source.path); });
     std::string chosen =
-        acceptPath(ui_.openFileDialog("Choisissez un fichier à charger"_cp, "*.srt",
-                                      "srt (*.srt)|*.srt|Tous les fichiers (*.*)|*.*", 1));
+        acceptPath(ui_.openFileDialog(chooseFileTitle, "*.srt",
+                                      srtFilter, 1));
     addExternalSubtitle(context_, chosen);
 }
 
@@ -247,7 +247,7 @@ void Shell::cancelSource() {
     ui_.setText(frameRateField, "");
     ui_.setText(fileNameField, "");
     ui_.setProgress(progressBar, 0);
-    ui_.setStatus("Choisir un fichier");
+    ui_.setStatus(chooseFileStatus);
     services_.files.removeFile(config_.workFolder + "mediainfo.txt");
 }
 
@@ -255,13 +255,13 @@ void Shell::cancelSource() {
 // source: without one the result would be a bare name, never found.
 bool Shell::remuxFolderReady() {
     if (settings_.isOff(Option::remuxdest) || !settings_.getOption(Option::cheminremux).empty()) return true;
-    ui_.messageBox(informationTitle, "Veuillez choisir un répertoire de remuxage dans les options"_cp);
+    ui_.messageBox(informationTitle, chooseRemuxFolderFirst);
     return false;
 }
 
 bool Shell::fileLoaded() {
     if (!ui_.text(fileNameField).empty()) return true;
-    ui_.messageBox(informationTitle, "Veuillez sélectionner un fichier à traiter"_cp);
+    ui_.messageBox(informationTitle, chooseFileFirst);
     return false;
 }
 
@@ -274,7 +274,7 @@ void Shell::start() {
 void Shell::addToQueue() {
     if (!fileLoaded() || queueAddWorker_.running() || !remuxFolderReady()) return;
     JobQueue::Place place = reserveJob(context_);
-    ui_.setStatus("Choisir un fichier");  // before the worker's own texts
+    ui_.setStatus(chooseFileStatus);  // before the worker's own texts
     captureChoice(context_, !analysisWorker_.running());
     queueAddWorker_.start([this, place] { addJob(context_, place); }, [this, place](const std::string& problem) {
         // A job that was not completed gives its place back.

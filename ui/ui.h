@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/texts.h"
 #include "ui/window_desc.h"
 
 namespace kx {
@@ -17,9 +18,6 @@ struct Event {
     int id = 0;      // menu item or control number
     int window = 0;  // the window the event came from
 };
-
-// The title of every message box the program shows.
-inline constexpr std::string_view informationTitle = "Information";
 
 enum class RowColour { none, green, red };  // (0, 200, 0) and (200, 0, 0)
 

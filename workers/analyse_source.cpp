@@ -36,7 +36,7 @@ void analyseSource(AppContext& context) {
     fill(ui, subtitleCombo, scan.subtitleItems);
     fill(ui, videoCombo, scan.videoItems);
     ui.setText(frameRateField, frameRate);
-    ui.setStatus("analyse terminée"_cp);
+    ui.setStatus(analysisDoneLowerStatus);
     if (context.settings.isOn(Option::soundenable)) context.desktop.playSound();
 }
 

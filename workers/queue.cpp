@@ -59,7 +59,7 @@ std::optional<std::string> runJob(AppContext& context, const Job& job) {
 void refuseJob(AppContext& context, const JobQueue::Place& place, std::string_view message) {
     context.queue.giveBack(place.place);
     context.ui.messageBox(informationTitle, message);
-    context.ui.setStatus("Choisir un fichier");
+    context.ui.setStatus(chooseFileStatus);
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ void addJob(AppContext& context, const JobQueue::Place& place) {
     Ui& ui = context.ui;
     Settings& settings = context.settings;
     FileSystem& files = context.files;
-    ui.setStatus("Création des fichiers .bat"_cp);
+    ui.setStatus(writingScriptsStatus);
     waitForAnalysis(context);
 
     RunPlan plan = currentRunPlan(context);
@@ -118,14 +118,14 @@ void addJob(AppContext& context, const JobQueue::Place& place) {
     context.queue.complete(place.place, job);
 
     if (ui.columnCount(queueList) == 1) {
-        ui.addColumn(queueList, "chemin", 300);
-        ui.addColumn(queueList, "codec audio", 70);
-        ui.addColumn(queueList, "sous titres", 70);
+        ui.addColumn(queueList, pathColumn, 300);
+        ui.addColumn(queueList, audioCodecColumn, 70);
+        ui.addColumn(queueList, subtitlesColumn, 70);
     }
     ui.addRow(queueList, job.row());
 
     clearCurrentFile(context);
-    ui.setStatus("Choisir un fichier");
+    ui.setStatus(chooseFileStatus);
 }
 
 void processQueue(AppContext& context) {
@@ -139,9 +139,9 @@ void processQueue(AppContext& context) {
         ui.setRowColour(queueList, place - 1, problem ? RowColour::red : RowColour::green);
         if (problem && !problem->empty()) problems += job->name + " : " + *problem + "\r\n";
     }
-    ui.setStatus("file d'attente traitée, choisir un fichier"_cp);
+    ui.setStatus(queueProcessedStatus);
     if (!problems.empty()) ui.messageBox(informationTitle, problems);
-    ui.messageBox(informationTitle, "file d'attente traitée"_cp);
+    ui.messageBox(informationTitle, queueProcessed);
     context.queue.endRun();
     ui.setProgress(progressBar, 0);
 }

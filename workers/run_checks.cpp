@@ -12,8 +12,7 @@ namespace {
 
 // A file of the name of one the run makes is already there and is not the program's.
 std::string fileInTheWay(const std::string& path) {
-    return std::string("Un fichier que le traitement doit créer existe déjà : "_cp) + path +
-           std::string("\r\nDéplacez-le ou renommez-le, puis recommencez : traitement annulé"_cp);
+    return std::string(fileInTheWayHead) + path + std::string(fileInTheWayTail);
 }
 
 // The first of `paths` for which a file or folder exists, by its exact name
@@ -35,7 +34,7 @@ bool clearOldResult(FileSystem& files, const std::string& result) {
 }  // namespace
 
 std::string notWritten(const std::string& path) {
-    return std::string("Impossible d'écrire "_cp) + path + std::string(" : traitement annulé"_cp);
+    return std::string(notWrittenHead) + path + std::string(notWrittenTail);
 }
 
 bool touchesSource(FileSystem& files, const RunPlan& plan, const std::string& scriptFolder) {

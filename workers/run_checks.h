@@ -7,17 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "base/encoding.h"
 #include "model/run_recipe.h"
 #include "workers/context.h"
 
 namespace kx {
 
-inline constexpr std::string_view sourceWouldBeOverwritten = "Le fichier source serait écrasé : traitement annulé"_cp;
-inline constexpr std::string_view sourceAlreadyInWork =
-    "Ce fichier est déjà en cours de traitement : traitement annulé"_cp;
-inline constexpr std::string_view processingSucceeded = "Le traitement s'est bien passé"_cp;
-inline constexpr std::string_view processingFailed = "Il y'a eu un problème lors du traitement"_cp;
 // A script or job folder could not be written.
 std::string notWritten(const std::string& path);
 

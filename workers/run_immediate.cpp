@@ -65,7 +65,7 @@ void runImmediate(AppContext& context) {
         return;
     }
 
-    ui.setStatus("Extraction en cours");
+    ui.setStatus(extractingStatus);
     StepRunner runner(context, home, StepRunner::OnFailure::goOn);
     for (const RunStep& step : recipe.steps) {
         if (!step.status.empty()) ui.setStatus(step.status);
@@ -87,7 +87,7 @@ void runImmediate(AppContext& context) {
     }
 
     ui.setProgress(progressBar, 100);
-    ui.setStatus("Remuxage terminé, choisir un autre fichier pour une autre opération"_cp);
+    ui.setStatus(remuxDoneStatus);
     if (settings.isOn(Option::soundenable)) context.desktop.playSound();
 
     bool success = runner.ok() && outputPresent(files, recipe.result(), plan.sourcePath);

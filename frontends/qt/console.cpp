@@ -11,6 +11,9 @@
 
 #include <utility>
 
+#include "frontends/qt/widgets.h"
+#include "ui/texts.h"
+
 namespace kx {
 
 namespace {
@@ -21,7 +24,7 @@ const QString droppedMark = QStringLiteral("[...]");
 
 ConsoleWindow::ConsoleWindow() : decoder_(QStringDecoder::Utf8) {
     setObjectName(QStringLiteral("console"));
-    setWindowTitle(QStringLiteral("Klarbrix - sortie des outils"));
+    setWindowTitle(toQt(consoleTitle));
     setAttribute(Qt::WA_ShowWithoutActivating);
     resize(720, 360);
 }

@@ -3,6 +3,7 @@
 
 #include "base/text.h"
 #include "base/encoding.h"
+#include "tests/support/table.h"
 
 using namespace kx;
 
@@ -44,13 +45,9 @@ TEST(ReadNumber, SixtyFourBitsAndBeyond) {
 }
 
 TEST(PathParts, FolderAndFile) {
-    EXPECT_EQ(folderPart("D:\\Films\\a.mkv"), "D:\\Films\\");
-    EXPECT_EQ(filePart("D:\\Films\\a.mkv"), "a.mkv");
-    EXPECT_EQ(folderPart("/home/u/a b.mkv"), "/home/u/");
-    EXPECT_EQ(filePart("/home/u/"), "");
-    EXPECT_EQ(folderPart("a.mkv"), "");
-    EXPECT_EQ(filePart("a.mkv"), "a.mkv");
-    EXPECT_EQ(folderPart("/a\\b/c"), "/a\\b/");
+    test::expectEach(folderPart, {{"D:\\Films\\a.mkv", "D:\\Films\\"}, {"/home/u/a b.mkv", "/home/u/"},
+                                  {"a.mkv", ""}, {"/a\\b/c", "/a\\b/"}});
+    test::expectEach(filePart, {{"D:\\Films\\a.mkv", "a.mkv"}, {"/home/u/", ""}, {"a.mkv", "a.mkv"}});
 }
 
 TEST(TextCase, Cp1252LettersAndReplacements) {

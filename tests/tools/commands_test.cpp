@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tools/adapters/commands.h"
+#include "tests/support/table.h"
 
 namespace kx::adapt {
 namespace {
@@ -19,12 +20,10 @@ TEST(AdapterCommands, NameTheProgramWasStartedUnder) {
 }
 
 TEST(AdapterCommands, FileNamesBesideTheInput) {
-    EXPECT_EQ(withoutExtension("/f/Mon film.dts"), "/f/Mon film");
-    EXPECT_EQ(withoutExtension("/f/x.mkv/film"), "/f/x.mkv/film");
-    EXPECT_EQ(withoutExtension("/f/.hidden"), "/f/.hidden");
-    EXPECT_EQ(repairOutputName("/f/a.b.dts"), "/f/a.b_fixed.dts");
-    EXPECT_EQ(repairOutputName("/f/a.AC3"), "/f/a_fixed.AC3");
-    EXPECT_EQ(repairOutputName("/f/a"), "/f/a_fixed");
+    test::expectEach(withoutExtension,
+                     {{"/f/Mon film.dts", "/f/Mon film"}, {"/f/x.mkv/film", "/f/x.mkv/film"}, {"/f/.hidden", "/f/.hidden"}});
+    test::expectEach(repairOutputName,
+                     {{"/f/a.b.dts", "/f/a.b_fixed.dts"}, {"/f/a.AC3", "/f/a_fixed.AC3"}, {"/f/a", "/f/a_fixed"}});
     EXPECT_EQ(repairLogName("/f/a.ac3"), "/f/a_log.txt");
     EXPECT_EQ(transcodeLogName("/f/Mon film.ac3"), "/f/Mon film - Log.txt");
 }

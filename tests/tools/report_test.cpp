@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "base/encoding.h"
 #include "tests/tools/fixture.h"
+#include "tests/support/table.h"
 #include "tools/adapters/report.h"
 
 namespace kx::adapt {
@@ -129,15 +130,8 @@ TEST(AdapterReport, DelaysReadBackToTheSameMilliseconds) {
 }
 
 TEST(AdapterReport, LanguageNames) {
-    EXPECT_EQ(languageName("fr"), "French");
-    EXPECT_EQ(languageName("fre"), "French");
-    EXPECT_EQ(languageName("fra"), "French");
-    EXPECT_EQ(languageName("JA"), "Japanese");
-    EXPECT_EQ(languageName("de"), "German");
-    EXPECT_EQ(languageName("fr-CA"), "French (CA)");
-    EXPECT_EQ(languageName("und"), "");
-    EXPECT_EQ(languageName(""), "");
-    EXPECT_EQ(languageName("xqz"), "xqz");
+    test::expectEach(languageName, {{"fr", "French"}, {"fre", "French"}, {"fra", "French"}, {"JA", "Japanese"},
+                                    {"de", "German"}, {"fr-CA", "French (CA)"}, {"und", ""}, {"", ""}, {"xqz", "xqz"}});
 }
 
 TEST(AdapterReport, FreeTextCannotBreakTheShape) {

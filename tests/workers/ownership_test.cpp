@@ -12,6 +12,7 @@
 #include "base/encoding.h"
 #include "base/text.h"
 #include "mock/bench.h"
+#include "tests/support/table.h"
 #include "workers/handlers.h"
 #include "workers/run_checks.h"
 
@@ -209,11 +210,8 @@ TEST_F(Ownership, ARemuxFolderWithoutItsSeparatorStillReceivesTheResult) {
 }
 
 TEST_F(Ownership, AnUnsafeOrRelativeRemuxFolderCountsAsNone) {
-    EXPECT_EQ(usableRemuxFolder("/srv/films\" & del x \""), "");
-    EXPECT_EQ(usableRemuxFolder("films/"), "");
-    EXPECT_EQ(usableRemuxFolder("C:\\out"), "C:\\out\\");
-    EXPECT_EQ(usableRemuxFolder("/out/"), "/out/");
-    EXPECT_EQ(usableRemuxFolder(""), "");
+    test::expectEach(usableRemuxFolder, {{"/srv/films\" & del x \"", ""}, {"films/", ""}, {"C:\\out", "C:\\out\\"},
+                                         {"/out/", "/out/"}, {"", ""}});
 }
 
 TEST_F(Ownership, MissingOrEmptySettingsTakeTheDeliveredValues) {

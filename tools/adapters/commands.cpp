@@ -1,9 +1,21 @@
 // Argument reading and file naming for the tool adapters.
 #include "tools/adapters/commands.h"
 
+#include <utility>
+
 #include "base/text.h"
 
 namespace kx::adapt {
+
+namespace {
+
+// A refused command line: says why, and gives nothing.
+std::nullopt_t refused(std::string& error, std::string why) {
+    error = std::move(why);
+    return std::nullopt;
+}
+
+}  // namespace
 
 std::string adapterName(const std::string& argv0) {
     std::string name = toLower(filePart(argv0));
@@ -30,24 +42,16 @@ std::optional<MediaInfoArgs> parseMediaInfoArgs(const std::vector<std::string>& 
     for (const std::string& a : args) {
         if (startsWith(toLower(a), "--logfile=")) {
             parsed.report = a.substr(10);
-            if (parsed.report.empty()) {
-                error = "--LogFile= names no file";
-                return std::nullopt;
-            }
+            if (parsed.report.empty()) return refused(error, "--LogFile= names no file");
         } else if (a.size() > 1 && a[0] == '-') {
-            error = "unknown option " + a;
-            return std::nullopt;
+            return refused(error, "unknown option " + a);
         } else if (parsed.source.empty() && !a.empty()) {
             parsed.source = a;
         } else {
-            error = "one source file is expected";
-            return std::nullopt;
+            return refused(error, "one source file is expected");
         }
     }
-    if (parsed.source.empty()) {
-        error = "expected: \"SOURCE\" --LogFile=\"REPORT\"";
-        return std::nullopt;
-    }
+    if (parsed.source.empty()) return refused(error, "expected: \"SOURCE\" --LogFile=\"REPORT\"");
     return parsed;
 }
 
@@ -79,10 +83,8 @@ std::optional<TranscodeArgs> parseTranscodeArgs(const std::vector<std::string>& 
             files.push_back(a);
         }
     }
-    if (files.size() != 2 || files[0].empty() || files[1].empty()) {
-        error = "expected: \"INPUT\" \"OUTPUT.ac3\" [-libav]";
-        return std::nullopt;
-    }
+    if (files.size() != 2 || files[0].empty() || files[1].empty())
+        return refused(error, "expected: \"INPUT\" \"OUTPUT.ac3\" [-libav]");
     parsed.input = files[0];
     parsed.output = files[1];
     return parsed;
@@ -121,37 +123,25 @@ std::optional<RepairArgs> parseRepairArgs(const std::vector<std::string>& args, 
         std::string option = toLower(a);
         bool takesValue = option == "-fixcrc" || option == "-start" || option == "-end";
         if (takesValue) {
-            if (k + 1 >= args.size()) {
-                error = "the option " + a + " lacks its value";
-                return std::nullopt;
-            }
+            if (k + 1 >= args.size()) return refused(error, "the option " + a + " lacks its value");
             std::string value = toLower(args[++k]);
             if (option == "-fixcrc") {
                 if (value == "fix") parsed.mode = CrcMode::fix;
                 else if (value == "ignore") parsed.mode = CrcMode::ignore;
                 else if (value == "skip") parsed.mode = CrcMode::skip;
-                else {
-                    error = "-fixcrc takes fix, ignore or skip, not " + args[k];
-                    return std::nullopt;
-                }
+                else return refused(error, "-fixcrc takes fix, ignore or skip, not " + args[k]);
             } else if (value != "0") {
-                error = "cutting (" + a + " " + args[k] + ") is not supported; only 0 is accepted";
-                return std::nullopt;
+                return refused(error, "cutting (" + a + " " + args[k] + ") is not supported; only 0 is accepted");
             }
         } else if (a.size() > 1 && a[0] == '-') {
-            error = "unknown option " + a;
-            return std::nullopt;
+            return refused(error, "unknown option " + a);
         } else if (parsed.input.empty() && !a.empty()) {
             parsed.input = a;
         } else {
-            error = "one input file is expected";
-            return std::nullopt;
+            return refused(error, "one input file is expected");
         }
     }
-    if (parsed.input.empty()) {
-        error = "expected: -fixcrc fix -start 0 -End 0 \"INPUT\"";
-        return std::nullopt;
-    }
+    if (parsed.input.empty()) return refused(error, "expected: -fixcrc fix -start 0 -End 0 \"INPUT\"");
     return parsed;
 }
 

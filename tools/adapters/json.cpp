@@ -72,6 +72,13 @@ private:
         if (error_.empty()) error_ = what + " at byte " + std::to_string(pos_);
     }
 
+    // Steps over `c` when it comes next.
+    bool take(char c) {
+        if (pos_ >= s_.size() || s_[pos_] != c) return false;
+        ++pos_;
+        return true;
+    }
+
     void skipBlanks() {
         while (pos_ < s_.size() &&
                (s_[pos_] == ' ' || s_[pos_] == '\t' || s_[pos_] == '\n' || s_[pos_] == '\r'))
@@ -113,10 +120,7 @@ private:
         ++pos_;  // '{'
         std::vector<std::pair<std::string, Value>> members;
         skipBlanks();
-        if (pos_ < s_.size() && s_[pos_] == '}') {
-            ++pos_;
-            return Value::makeObject(std::move(members));
-        }
+        if (take('}')) return Value::makeObject(std::move(members));
         for (;;) {
             skipBlanks();
             if (pos_ >= s_.size() || s_[pos_] != '"') {
@@ -126,24 +130,17 @@ private:
             std::optional<std::string> key = parseString();
             if (!key) return std::nullopt;
             skipBlanks();
-            if (pos_ >= s_.size() || s_[pos_] != ':') {
+            if (!take(':')) {
                 fail("expected ':'");
                 return std::nullopt;
             }
-            ++pos_;
             skipBlanks();
             std::optional<Value> v = parseValue(depth + 1);
             if (!v) return std::nullopt;
             members.emplace_back(std::move(*key), std::move(*v));
             skipBlanks();
-            if (pos_ < s_.size() && s_[pos_] == ',') {
-                ++pos_;
-                continue;
-            }
-            if (pos_ < s_.size() && s_[pos_] == '}') {
-                ++pos_;
-                return Value::makeObject(std::move(members));
-            }
+            if (take(',')) continue;
+            if (take('}')) return Value::makeObject(std::move(members));
             fail("expected ',' or '}'");
             return std::nullopt;
         }
@@ -153,24 +150,15 @@ private:
         ++pos_;  // '['
         std::vector<Value> items;
         skipBlanks();
-        if (pos_ < s_.size() && s_[pos_] == ']') {
-            ++pos_;
-            return Value::makeArray(std::move(items));
-        }
+        if (take(']')) return Value::makeArray(std::move(items));
         for (;;) {
             skipBlanks();
             std::optional<Value> v = parseValue(depth + 1);
             if (!v) return std::nullopt;
             items.push_back(std::move(*v));
             skipBlanks();
-            if (pos_ < s_.size() && s_[pos_] == ',') {
-                ++pos_;
-                continue;
-            }
-            if (pos_ < s_.size() && s_[pos_] == ']') {
-                ++pos_;
-                return Value::makeArray(std::move(items));
-            }
+            if (take(',')) continue;
+            if (take(']')) return Value::makeArray(std::move(items));
             fail("expected ',' or ']'");
             return std::nullopt;
         }

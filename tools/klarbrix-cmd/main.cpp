@@ -50,42 +50,45 @@ int changeFolder(const BatchCommand& command, std::string& folder) {
     return 0;
 }
 
-int deleteFiles(const BatchCommand& command, const std::string& folder) {
+using Path = std::optional<std::string>;
+
+// Checks each name of a del or rd line: `problemOf` acts on one name (its
+// path as found, whatever the case) and says what went wrong, if anything.
+// Every problem is reported; the line fails when any name had one.
+template <typename ProblemOf>
+int forEachName(const BatchCommand& command, const std::string& folder, const char* missing, ProblemOf problemOf) {
     if (command.names.empty()) {
-        report("nom de fichier manquant", "");
+        report(missing, "");
         return 1;
     }
     int status = 0;
     for (const auto& name : command.names) {
-        auto path = name.empty() ? std::nullopt : actualName(pathIn(folder, name));
-        const char* problem = nullptr;
-        if (name.empty()) problem = "nom de fichier vide";
-        else if (!path) problem = "fichier introuvable";
-        else if (kx::fs::isFolder(*path)) problem = "c'est un dossier, rien n'est supprime";  // nor its contents
-        else if (!kx::fs::removeFile(*path)) problem = "suppression impossible";
-        if (problem) report(problem, name), status = 1;
+        Path path = name.empty() ? std::nullopt : actualName(pathIn(folder, name));
+        if (const char* problem = problemOf(name, path)) report(problem, name), status = 1;
     }
     return status;
 }
 
+int deleteFiles(const BatchCommand& command, const std::string& folder) {
+    return forEachName(command, folder, "nom de fichier manquant", [](const std::string& name, const Path& path) {
+        if (name.empty()) return "nom de fichier vide";
+        if (!path) return "fichier introuvable";
+        if (kx::fs::isFolder(*path)) return "c'est un dossier, rien n'est supprime";  // nor its contents
+        if (!kx::fs::removeFile(*path)) return "suppression impossible";
+        return static_cast<const char*>(nullptr);
+    });
+}
+
 int removeFolders(const BatchCommand& command, const std::string& folder) {
-    if (command.names.empty()) {
-        report("nom de dossier manquant", "");
-        return 1;
-    }
-    int status = 0;
-    for (const auto& name : command.names) {
-        auto path = name.empty() ? std::nullopt : actualName(pathIn(folder, name));
-        const char* problem = nullptr;
-        if (name.empty()) problem = "nom de dossier vide";
-        else if (!path || !kx::fs::isFolder(*path)) problem = "dossier introuvable";
-        else if (kx::changedFolder(*path, "") == "/") problem = "la racine n'est jamais supprimee";
-        else if (!command.subfolders && !kx::fs::listFolder(*path).value_or(std::vector<std::string>{}).empty())
-            problem = "le dossier n'est pas vide";
-        else if (!kx::fs::removeTree(*path)) problem = "suppression impossible";
-        if (problem) report(problem, name), status = 1;
-    }
-    return status;
+    return forEachName(command, folder, "nom de dossier manquant", [&](const std::string& name, const Path& path) {
+        if (name.empty()) return "nom de dossier vide";
+        if (!path || !kx::fs::isFolder(*path)) return "dossier introuvable";
+        if (kx::changedFolder(*path, "") == "/") return "la racine n'est jamais supprimee";
+        if (!command.subfolders && !kx::fs::listFolder(*path).value_or(std::vector<std::string>{}).empty())
+            return "le dossier n'est pas vide";
+        if (!kx::fs::removeTree(*path)) return "suppression impossible";
+        return static_cast<const char*>(nullptr);
+    });
 }
 
 // Each command is shown before it runs, after an empty line and the folder

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "frontends/qt/dialog_rules.h"
+#include "tests/support/table.h"
 
 namespace kx {
 namespace {
@@ -40,13 +41,8 @@ TEST(DialogStart, DrivePathsAndBarePatternsStartAtHome) {
 }
 
 TEST(DialogStart, FolderChooser) {
-    EXPECT_EQ(folderDialogStart("C:\\"), "/");
-    EXPECT_EQ(folderDialogStart(""), "");
-    EXPECT_EQ(folderDialogStart("/srv/films/"), "/srv/films/");
-    EXPECT_EQ(withTrailingSeparator("/srv/films"), "/srv/films/");
-    EXPECT_EQ(withTrailingSeparator("/srv/films/"), "/srv/films/");
-    EXPECT_EQ(withTrailingSeparator("/"), "/");
-    EXPECT_EQ(withTrailingSeparator(""), "");
+    test::expectEach(folderDialogStart, {{"C:\\", "/"}, {"", ""}, {"/srv/films/", "/srv/films/"}});
+    test::expectEach(withTrailingSeparator, {{"/srv/films", "/srv/films/"}, {"/srv/films/", "/srv/films/"}, {"/", "/"}, {"", ""}});
 }
 
 }  // namespace

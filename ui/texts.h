@@ -1,0 +1,157 @@
+// Every French text the program shows, in one table: message boxes, the status
+// bar, dialogs, menu titles, the queue's columns and the window descriptions'
+// labels and tips; byte-exact code page 1252, as the user sees them.
+#pragma once
+
+#include <string_view>
+
+#include "base/encoding.h"
+#include "base/version.h"
+
+namespace kx {
+
+// --- Message boxes ---------------------------------------------------------
+// The title of every message box the program shows.
+inline constexpr std::string_view informationTitle = "Information";
+inline constexpr std::string_view sourceWouldBeOverwritten = "Le fichier source serait écrasé : traitement annulé"_cp;
+inline constexpr std::string_view sourceAlreadyInWork =
+    "Ce fichier est déjà en cours de traitement : traitement annulé"_cp;
+inline constexpr std::string_view processingSucceeded = "Le traitement s'est bien passé"_cp;
+inline constexpr std::string_view processingFailed = "Il y'a eu un problème lors du traitement"_cp;
+inline constexpr std::string_view queueProcessed = "file d'attente traitée"_cp;
+inline constexpr std::string_view fullArchiveNeeded = "Vous devez télécharger l'archive complète"_cp;
+inline constexpr std::string_view unsupportedCharacter =
+    "Ce chemin contient un caractère non pris en charge, merci de renommer le fichier ou le dossier"_cp;
+inline constexpr std::string_view selectionCancelled = "La sélection a été annulée."_cp;
+inline constexpr std::string_view chooseRemuxFolderFirst =
+    "Veuillez choisir un répertoire de remuxage dans les options"_cp;
+inline constexpr std::string_view chooseFileFirst = "Veuillez sélectionner un fichier à traiter"_cp;
+inline constexpr std::string_view diskSpaceWarning = "Attention!! vous risquez de manquer d'espace disque";
+inline constexpr std::string_view accentWarning =
+    "Attention!! il y'a un caractère spécial (de type accent) dans votre chemin, "
+    "en cas de problême merci de renommer au déplacer ;)"_cp;
+inline constexpr std::string_view homeFoldersUnavailable =
+    "Klarbrix ne peut pas créer ses dossiers dans votre dossier personnel"_cp;
+
+// The fixed parts of the composed messages (a path or a problem goes between).
+inline constexpr std::string_view fileInTheWayHead = "Un fichier que le traitement doit créer existe déjà : "_cp;
+inline constexpr std::string_view fileInTheWayTail =
+    "\r\nDéplacez-le ou renommez-le, puis recommencez : traitement annulé"_cp;
+inline constexpr std::string_view notWrittenHead = "Impossible d'écrire "_cp;
+inline constexpr std::string_view notWrittenTail = " : traitement annulé"_cp;
+inline constexpr std::string_view settingsTooLargeHead =
+    "Le fichier des options est trop gros pour être lu (plus de 64 Kio) : "_cp;
+inline constexpr std::string_view settingsTooLargeTail =
+    "\r\nLes options par défaut sont utilisées et ce fichier ne sera pas modifié."_cp;
+inline constexpr std::string_view settingsNotSavedHead = "Les options n'ont pas pu être enregistrées dans "_cp;
+inline constexpr std::string_view internalErrorHead = "Une erreur interne a interrompu l'opération : "_cp;
+inline constexpr std::string_view helpPageUnavailableHead =
+    "La page d'aide n'a pas pu être chargée. Vous pourrez l'ouvrir plus tard à l'adresse : "_cp;
+
+// --- Status bar ------------------------------------------------------------
+inline constexpr std::string_view chooseFileStatus = "Choisir un fichier";
+inline constexpr std::string_view analysisDoneStatus = "Analyse terminée"_cp;
+inline constexpr std::string_view analysisDoneLowerStatus = "analyse terminée"_cp;
+inline constexpr std::string_view writingScriptsStatus = "Création des fichiers .bat"_cp;
+inline constexpr std::string_view queueProcessedStatus = "file d'attente traitée, choisir un fichier"_cp;
+inline constexpr std::string_view extractingStatus = "Extraction en cours";
+inline constexpr std::string_view repairingStatus = "nettoyage en cours";
+inline constexpr std::string_view transcodingStatus = "encodage en cours";
+inline constexpr std::string_view remuxingStatus = "Remuxage en cours";
+inline constexpr std::string_view remuxDoneStatus =
+    "Remuxage terminé, choisir un autre fichier pour une autre opération"_cp;
+// A queued job's status: head, job name, tail.
+inline constexpr std::string_view extractingJobHead = "extraction de ";
+inline constexpr std::string_view transcodingJobHead = "encodage de ";
+inline constexpr std::string_view remuxingJobHead = "remuxage de ";
+inline constexpr std::string_view jobStatusTail = " en cours";
+
+// --- Dialogs and menu titles -----------------------------------------------
+inline constexpr std::string_view chooseFolderTitle = "Choisissez un répertoire"_cp;
+inline constexpr std::string_view chooseFileTitle = "Choisissez un fichier à charger"_cp;
+inline constexpr std::string_view mkvFilter = "mkv (*.mkv)|*.mkv|Tous les fichiers (*.*)|*.*";
+inline constexpr std::string_view srtFilter = "srt (*.srt)|*.srt|Tous les fichiers (*.*)|*.*";
+inline constexpr std::string_view newVersionMenuTitle = "Une nouvelle version est en ligne !";
+inline constexpr std::string_view consoleTitle = "Klarbrix - sortie des outils";
+
+// --- The queue list's columns (the first is the list's own label) -----------
+inline constexpr std::string_view fileNameColumn = "Nom du fichier";
+inline constexpr std::string_view pathColumn = "chemin";
+inline constexpr std::string_view audioCodecColumn = "codec audio";
+inline constexpr std::string_view subtitlesColumn = "sous titres";
+
+// --- log.txt ---------------------------------------------------------------
+inline constexpr std::string_view logVersionHead = "version de klarbrix=";
+inline constexpr std::string_view remuxWarnedLog = "mkvmerge a terminé avec des avertissements (code 1)"_cp;
+inline constexpr std::string_view remuxFailedLogHead = "mkvmerge a échoué (code "_cp;
+inline constexpr std::string_view remuxNotStartedLog = "mkvmerge n'a pas pu être lancé"_cp;
+
+// --- Windows: titles, menus, tabs ------------------------------------------
+inline constexpr std::string_view mainWindowTitle = "Klarbrix " KLARBRIX_VERSION;
+inline constexpr std::string_view optionsWindowTitle = "Options";
+inline constexpr std::string_view aboutWindowTitle = "A propos";
+inline constexpr std::string_view helpWindowTitle = "Aide";
+inline constexpr std::string_view mainMenuTitle = "Menu";
+inline constexpr std::string_view optionsMenuItem = "Options";
+inline constexpr std::string_view helpMenuItem = "Aide";
+inline constexpr std::string_view aboutMenuItem = "A propos";
+inline constexpr std::string_view mainTabTitle = "Principale";
+inline constexpr std::string_view queueTabTitle = "File d'attente";
+
+// --- The main window's labels and tips -------------------------------------
+inline constexpr std::string_view progressText = "Progression";
+inline constexpr std::string_view addToQueueText = "Ajouter a la file";
+inline constexpr std::string_view addToQueueTip = "rajoute à la file d'attente "_cp;
+inline constexpr std::string_view frameRateText = "Framerate:";
+inline constexpr std::string_view frameRateTip = "détecté"_cp;
+inline constexpr std::string_view noSrtText = "Ne pas extraire de srt";
+inline constexpr std::string_view noSrtTipTitle = "Gain de temps";
+inline constexpr std::string_view noSrtCheckTip = "Gain de temps si coché"_cp;
+inline constexpr std::string_view webSiteText = "Site web";
+inline constexpr std::string_view webSiteTip = "Acceder au site web";
+inline constexpr std::string_view chooseSrtText = "choisir un srt";
+inline constexpr std::string_view chooseSrtTip = "Choisir un sous titre externe";
+inline constexpr std::string_view startText = "Lancer !";
+inline constexpr std::string_view startTip = "Lance la création du mkv "_cp;
+inline constexpr std::string_view subtitleTip = "choisir un sous titre";
+inline constexpr std::string_view subtitleText = "Sub";
+inline constexpr std::string_view audioTip = "choisir votre piste audio";
+inline constexpr std::string_view videoTip = "piste video";
+inline constexpr std::string_view audioText = "Audio";
+inline constexpr std::string_view videoText = "Video";
+inline constexpr std::string_view fileNameTip = "Nom du fichier";
+inline constexpr std::string_view openText = "Ouvrir";
+inline constexpr std::string_view openTip = "Choisir le fichier source";
+inline constexpr std::string_view cancelText = "Annuler";
+inline constexpr std::string_view processQueueText = "Traiter la file";
+inline constexpr std::string_view clearQueueText = "Effacer la file";
+inline constexpr std::string_view removeLastText = "Effacer le dernier élément"_cp;
+
+// --- The options window's labels and tips ----------------------------------
+inline constexpr std::string_view deleteTempText = "Supprimer les fichiers temporaires";
+inline constexpr std::string_view okText = "OK";
+inline constexpr std::string_view deleteBatText = "Supprimer les fichiers *.bat";
+inline constexpr std::string_view createLogText = "Creation d'un fichier log";
+inline constexpr std::string_view openLogText = "Ouverture du log en fin de traitement";
+inline constexpr std::string_view keepDtsText = "Conserver la piste DTS";
+inline constexpr std::string_view noTranscodeText = "Ne pas transcoder le DTS";
+inline constexpr std::string_view remuxDestText = "Répertoire de remuxage"_cp;
+inline constexpr std::string_view remuxPathText = "...";
+inline constexpr std::string_view muxSrtText = "Conserver les sous titres à coté"_cp;
+inline constexpr std::string_view useSonicText = "Encoder avec SONIC";
+inline constexpr std::string_view useSonicTip = "Sonic encoder doit etre installé"_cp;
+inline constexpr std::string_view dtsFixText = "Nettoyer la piste son ";
+inline constexpr std::string_view soundEnableText = "Son du programme";
+inline constexpr std::string_view checkUpdateText = "Vérification Mises à jour au lancement"_cp;
+inline constexpr std::string_view optionsHelpText = "Aide (WEB)";
+
+// --- The About window's labels ---------------------------------------------
+inline constexpr std::string_view aboutAuthorText = "codé par Orvalde"_cp;
+inline constexpr std::string_view aboutTitleText = "Klarbrix - le couteau suisse pour vos mkv";
+inline constexpr std::string_view aboutThanksText = "Merci a Brenn pour son aide précieuse"_cp;
+inline constexpr std::string_view aboutSiteText = "siteweb :";
+inline constexpr std::string_view aboutVersionText = "V " KLARBRIX_VERSION;
+inline constexpr std::string_view aboutTaglineText = "Préparez vos mkv pour votre box"_cp;
+inline constexpr std::string_view aboutFeaturesText = "Demux, transcode, remux and more...";
+
+}  // namespace kx
