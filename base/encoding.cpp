@@ -22,15 +22,26 @@ std::string toUtf8(std::string_view cp1252) {
     return out;
 }
 
-static std::string convert(std::string_view utf8, bool lossy, bool& ok) {
+namespace {
+
+// Decodes one UTF-16 letter at s[i] (a pair of surrogates is one); advances i.
+char32_t decodeUtf16(std::u16string_view s, std::size_t& i) {
+    char32_t u = s[i++];
+    if (u >= 0xD800 && u <= 0xDBFF && i < s.size() && s[i] >= 0xDC00 && s[i] <= 0xDFFF)
+        return 0x10000 + ((u - 0xD800) << 10) + (s[i++] - 0xDC00);
+    return u;  // a lone surrogate has no cp1252 byte
+}
+
+// The cp1252 bytes of a text whose letters `decode` reads one by one. A letter
+// cp1252 lacks makes the whole text fail, or becomes '?' when `lossy`.
+template <typename Text, typename Decode>
+std::optional<std::string> toCp1252(Text text, bool lossy, Decode decode) {
     std::string out;
-    out.reserve(utf8.size());
-    ok = true;
-    for (std::size_t i = 0; i < utf8.size();) {
-        int c = unicodeToCp1252(decodeUtf8(utf8, i));
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        int c = unicodeToCp1252(decode(text, i));
         if (c < 0) {
-            ok = false;
-            if (!lossy) return {};
+            if (!lossy) return std::nullopt;
             c = '?';
         }
         out += char(c);
@@ -38,12 +49,9 @@ static std::string convert(std::string_view utf8, bool lossy, bool& ok) {
     return out;
 }
 
-std::optional<std::string> fromUtf8(std::string_view utf8) {
-    bool ok;
-    std::string out = convert(utf8, false, ok);
-    if (!ok) return std::nullopt;
-    return out;
-}
+}  // namespace
+
+std::optional<std::string> fromUtf8(std::string_view utf8) { return toCp1252(utf8, false, decodeUtf8); }
 
 bool isUtf8(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size();)
@@ -53,10 +61,7 @@ bool isUtf8(std::string_view bytes) {
 
 std::string_view textFileCharset(std::string_view bytes) { return isUtf8(bytes) ? "UTF-8" : "windows-1252"; }
 
-std::string fromUtf8Lossy(std::string_view utf8) {
-    bool ok;
-    return convert(utf8, true, ok);
-}
+std::string fromUtf8Lossy(std::string_view utf8) { return *toCp1252(utf8, true, decodeUtf8); }
 
 std::u16string toUtf16(std::string_view cp1252) {
     std::u16string out;
@@ -65,36 +70,8 @@ std::u16string toUtf16(std::string_view cp1252) {
     return out;
 }
 
-static std::string convert16(std::u16string_view utf16, bool lossy, bool& ok) {
-    std::string out;
-    out.reserve(utf16.size());
-    ok = true;
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        char16_t u = utf16[i];
-        int c = (u >= 0xD800 && u <= 0xDFFF) ? -1 : unicodeToCp1252(u);
-        if (c < 0) {
-            ok = false;
-            if (!lossy) return {};
-            // A pair of surrogates is one letter.
-            if (u >= 0xD800 && u <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF)
-                ++i;
-            c = '?';
-        }
-        out += char(c);
-    }
-    return out;
-}
+std::optional<std::string> fromUtf16(std::u16string_view utf16) { return toCp1252(utf16, false, decodeUtf16); }
 
-std::optional<std::string> fromUtf16(std::u16string_view utf16) {
-    bool ok;
-    std::string out = convert16(utf16, false, ok);
-    if (!ok) return std::nullopt;
-    return out;
-}
-
-std::string fromUtf16Lossy(std::u16string_view utf16) {
-    bool ok;
-    return convert16(utf16, true, ok);
-}
+std::string fromUtf16Lossy(std::u16string_view utf16) { return *toCp1252(utf16, true, decodeUtf16); }
 
 }  // namespace kx

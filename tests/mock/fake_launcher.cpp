@@ -181,6 +181,13 @@ Plan planMkvmerge(const std::vector<std::string>& a) {
     return p;
 }
 
+// A copy of one of the records, taken under the lock.
+template <typename Record>
+Record lockedCopy(std::mutex& mutex, const Record& record) {
+    std::lock_guard lock(mutex);
+    return record;
+}
+
 }  // namespace
 
 std::string folderAfterCd(const std::string& current, const std::string& target) {
@@ -426,15 +433,9 @@ void FakeLauncher::forget() {
     problems_.clear();
 }
 
-std::vector<LaunchCall> FakeLauncher::calls() const {
-    std::lock_guard lock(mutex_);
-    return calls_;
-}
+std::vector<LaunchCall> FakeLauncher::calls() const { return lockedCopy(mutex_, calls_); }
 
-std::vector<std::string> FakeLauncher::scripts() const {
-    std::lock_guard lock(mutex_);
-    return scripts_;
-}
+std::vector<std::string> FakeLauncher::scripts() const { return lockedCopy(mutex_, scripts_); }
 
 std::vector<std::string> FakeLauncher::scriptNames() const {
     std::vector<std::string> names;
@@ -442,10 +443,7 @@ std::vector<std::string> FakeLauncher::scriptNames() const {
     return names;
 }
 
-std::vector<ToolRun> FakeLauncher::toolRuns() const {
-    std::lock_guard lock(mutex_);
-    return runs_;
-}
+std::vector<ToolRun> FakeLauncher::toolRuns() const { return lockedCopy(mutex_, runs_); }
 
 std::vector<std::string> FakeLauncher::toolNames() const {
     std::vector<std::string> names;
@@ -459,19 +457,10 @@ std::vector<std::string> FakeLauncher::written() const {
     return files;
 }
 
-std::vector<std::string> FakeLauncher::deleted() const {
-    std::lock_guard lock(mutex_);
-    return deleted_;
-}
+std::vector<std::string> FakeLauncher::deleted() const { return lockedCopy(mutex_, deleted_); }
 
-std::vector<std::string> FakeLauncher::refused() const {
-    std::lock_guard lock(mutex_);
-    return refused_;
-}
+std::vector<std::string> FakeLauncher::refused() const { return lockedCopy(mutex_, refused_); }
 
-std::vector<std::string> FakeLauncher::problems() const {
-    std::lock_guard lock(mutex_);
-    return problems_;
-}
+std::vector<std::string> FakeLauncher::problems() const { return lockedCopy(mutex_, problems_); }
 
 }  // namespace kx::test
