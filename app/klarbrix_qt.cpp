@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "base/encoding.h"
 #include "frontends/qt/console.h"
@@ -20,10 +22,26 @@
 #include "platform/files.h"
 #include "platform/help_pages.h"
 #include "platform/user_folders.h"
+#include "shell/command_args.h"
 #include "shell/shell.h"
 #include "ui/texts.h"
 
 int main(int argc, char** argv) {
+    // --help, --version and a wrong option are answered before any window.
+    std::vector<std::string> args;
+    for (int k = 1; k < argc; ++k) args.push_back(kx::fromUtf8Lossy(argv[k]));
+    const kx::CommandArgs command = kx::parseCommandArgs(args);
+    switch (command.action) {
+        case kx::CommandArgs::Action::help: std::fputs(kx::toUtf8(kx::commandHelp()).c_str(), stdout); return 0;
+        case kx::CommandArgs::Action::version: std::fputs(kx::toUtf8(kx::commandVersion()).c_str(), stdout); return 0;
+        case kx::CommandArgs::Action::refuse:
+            std::fputs(kx::toUtf8("klarbrix : " + command.message + "\n" + kx::usageHint()).c_str(), stderr);
+            return 2;
+        case kx::CommandArgs::Action::run: break;
+    }
+    // Taken before Qt removes its own options from argv.
+    const std::string namedFile = command.fileIndex >= 0 ? argv[command.fileIndex + 1] : "";
+
     kx::FontWarmUp fonts;
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("klarbrix"));
@@ -58,11 +76,10 @@ int main(int argc, char** argv) {
     });
 
     // A file named on the command line ("Ouvrir avec" of the file manager).
-    QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1) {
-        QFileInfo file(arguments.at(1));
+    if (!namedFile.empty()) {
+        QFileInfo file(QString::fromLocal8Bit(namedFile.c_str()));
         if (file.isFile()) ui.openWithFile(file.absoluteFilePath());
-        else std::fprintf(stderr, "klarbrix : fichier introuvable : %s\n", arguments.at(1).toLocal8Bit().constData());
+        else std::fprintf(stderr, "klarbrix : fichier introuvable : %s\n", namedFile.c_str());
     }
 
     kx::Shell shell(ui, {launcher, desktop, files},

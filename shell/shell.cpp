@@ -95,6 +95,7 @@ int Shell::run() {
 bool Shell::startUp() {
     services_.desktop.loadSound(config_.programFolder + "success.wav");
     const bool settingsRead = settings_.loadOptions();
+    loadLastFolder();
     openMainWindow(ui_);
     if (!settingsRead) ui_.messageBox(informationTitle, settingsTooLarge(settings_.path()));
     ui_.setStatus(chooseFileStatus);
@@ -188,12 +189,30 @@ std::string Shell::acceptPath(const ChosenPath& chosen) {
 }
 
 void Shell::chooseRemuxFolder() {
-    std::string folder = acceptPath(ui_.chooseFolder(chooseFolderTitle, "C:\\"));
+    // Starts in the current remux folder, else in the user's home folder.
+    std::string folder = acceptPath(ui_.chooseFolder(chooseFolderTitle, settings_.getOption(Option::cheminremux)));
     state_.with([&](AppState& s) { s.chosenRemuxFolder = folder; });
     if (folder.empty()) ui_.messageBox(informationTitle, selectionCancelled);
     settings_.setOption(Option::cheminremux, folder);
     saveSettings(context_);
     ui_.setText(remuxPathField, settings_.getOption(Option::cheminremux));
+}
+
+std::string Shell::lastFolderFile() const { return folderPart(config_.settingsFile) + "lastfolder.txt"; }
+
+void Shell::loadLastFolder() {
+    auto text = services_.files.fileSize(lastFolderFile()) <= 4096 ? services_.files.readFile(lastFolderFile())
+                                                                   : std::nullopt;
+    std::vector<std::string> lines = text ? splitLines(*text) : std::vector<std::string>{};
+    // Only a folder that is still there and that a dialog can start in.
+    std::string folder = lines.empty() ? std::string() : usableRemuxFolder(lines.front());
+    if (!folder.empty() && services_.files.isFolder(folder)) lastFolder_ = folder;
+}
+
+void Shell::rememberFolder(const std::string& folder) {
+    if (folder.empty() || folder == lastFolder_) return;
+    lastFolder_ = folder;
+    services_.files.replaceFile(lastFolderFile(), folder + "\r\n");  // a convenience: a failure is not told
 }
 
 void Shell::openSource() {
@@ -208,8 +227,10 @@ void Shell::openSource() {
     });
     forgetSource(context_);
 
-    std::string chosen = acceptPath(ui_.openFileDialog(chooseFileTitle, "C:\\*.mkv",
-                                                       mkvFilter, 1));
+    // Starts in the folder of the last file opened, this time or before.
+    const std::string start = lastFolder_.empty() ? std::string("C:\\*.mkv") : lastFolder_ + "*.mkv";
+    std::string chosen = acceptPath(ui_.openFileDialog(chooseFileTitle, start, mkvFilter, 1));
+    rememberFolder(folderPart(chosen));
     chooseSource(context_, chosen);
     SourcePathInputs checks = state_.with([&](AppState& s) {
         return SourcePathInputs{chosen,
@@ -232,10 +253,10 @@ void Shell::openSource() {
 }
 
 void Shell::chooseSubtitle() {
-    state_.with([](AppState& s) { s.source.folder = folderPart(s.source.path); });
+    // Starts in the source's folder.
+    const std::string folder = state_.with([](AppState& s) { return s.source.folder = folderPart(s.source.path); });
     std::string chosen =
-        acceptPath(ui_.openFileDialog(chooseFileTitle, "*.srt",
-                                      srtFilter, 1));
+        acceptPath(ui_.openFileDialog(chooseFileTitle, folder + "*.srt", srtFilter, 1));
     addExternalSubtitle(context_, chosen);
 }
 

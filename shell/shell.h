@@ -54,11 +54,17 @@ private:
     // interpreter's code page); otherwise the user is told and the dialog
     // counts as cancelled (the empty path is returned).
     std::string acceptPath(const struct ChosenPath& chosen);
+    // The folder of the last file opened, kept across starts beside the
+    // settings file (lastfolder.txt), so the open dialog starts there.
+    std::string lastFolderFile() const;
+    void loadLastFolder();
+    void rememberFolder(const std::string& folder);
 
     Ui& ui_;
     Services services_;
     ShellConfig config_;
     Settings settings_;
+    std::string lastFolder_;
     SharedState state_;
     JobQueue queue_;
     AppContext context_;

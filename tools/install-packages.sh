@@ -8,7 +8,14 @@ for package in "$@"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "Il manque ces paquets : ${missing[*]}" >&2
+    echo "Installez-les en tant que root (su -c 'apt-get install ${missing[*]}'), ou lancez cette commande en tant que root." >&2
+    exit 1
+  fi
+  sudo="sudo"
+fi
 echo "Installation de : ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -154,4 +154,17 @@ inline constexpr std::string_view aboutVersionText = "V " KLARBRIX_VERSION;
 inline constexpr std::string_view aboutTaglineText = "Préparez vos mkv pour votre box"_cp;
 inline constexpr std::string_view aboutFeaturesText = "Demux, transcode, remux and more...";
 
+// --- The desktop programs' command line --------------------------------------
+inline constexpr std::string_view commandHelpText =
+    "Usage : klarbrix [OPTION] [FICHIER.mkv]\n"
+    "Prépare des fichiers Matroska (.mkv) pour les box TV : ouvre la fenêtre de\n"
+    "Klarbrix, avec FICHIER.mkv déjà analysé s'il est donné.\n"
+    "\n"
+    "  --help       affiche cette aide et quitte\n"
+    "  --version    affiche la version et quitte\n"
+    "  --           la suite est un nom de fichier, même s'il commence par un tiret\n"_cp;
+inline constexpr std::string_view unknownOptionText = "option inconnue : ";
+inline constexpr std::string_view oneFileOnlyText = "un seul fichier peut être donné, pas "_cp;
+inline constexpr std::string_view usageHintText = "Essayez « klarbrix --help » pour plus d'informations.\n"_cp;
+
 }  // namespace kx
