@@ -56,6 +56,7 @@ std::string runLogText(const RunLogSources& s) {
         log += std::string("mkvmerge a échoué (code "_cp) + std::to_string(s.remuxStatus) + ")" + std::string(crlf);
     else if (s.remuxStatus < 0)
         log += std::string("mkvmerge n'a pas pu être lancé"_cp) + std::string(crlf);
+    if (!s.ending.empty()) log += s.ending + std::string(crlf);
     return log;
 }
 

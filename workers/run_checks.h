@@ -18,6 +18,16 @@ inline constexpr std::string_view sourceAlreadyInWork =
     "Ce fichier est déjà en cours de traitement : traitement annulé"_cp;
 inline constexpr std::string_view processingSucceeded = "Le traitement s'est bien passé"_cp;
 inline constexpr std::string_view processingFailed = "Il y'a eu un problème lors du traitement"_cp;
+// The second line of a failure: "Étape en échec : mkvextract (code de sortie 2)".
+inline constexpr std::string_view stepFailedHead = "Étape en échec : "_cp;
+inline constexpr std::string_view stepExitStatus = "code de sortie "_cp;
+inline constexpr std::string_view stepNotStarted = "non lancée"_cp;
+inline constexpr std::string_view stepNotWritten = "script non écrit"_cp;
+inline constexpr std::string_view stepFileMissing = "fichier manquant : "_cp;
+// A run stopped by "Annuler": the status and the log's last line.
+inline constexpr std::string_view runCancelled = "traitement annulé"_cp;
+// "Lancer !" while the immediate run goes on.
+inline constexpr std::string_view runAlreadyGoing = "Un traitement est déjà en cours"_cp;
 // A script or job folder could not be written.
 std::string notWritten(const std::string& path);
 

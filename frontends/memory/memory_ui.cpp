@@ -51,9 +51,16 @@ void MemoryUi::setStatus(std::string_view text) {
     say("status: " + utf8(text));
 }
 
+// A message of several lines gives one transcript line each.
 void MemoryUi::messageBox(std::string_view, std::string_view text) {
     std::lock_guard lock(mutex_);
-    say("message: " + utf8(text));
+    if (text.ends_with("\r\n")) text.remove_suffix(2);
+    for (;;) {
+        std::size_t end = text.find("\r\n");
+        say("message: " + utf8(text.substr(0, end)));
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 2);
+    }
 }
 
 ChosenPath MemoryUi::nextAnswer(std::deque<ChosenPath>& answers) {
