@@ -3,7 +3,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "base/encoding.h"
 
@@ -126,6 +128,20 @@ bool MemoryUi::waitIdle() {
     return false;
 }
 
+bool MemoryUi::awaitFile(const std::string& name) {
+    const auto deadline = std::chrono::steady_clock::now() + waitLimit_;
+    std::error_code error;
+    while (!std::filesystem::exists(std::filesystem::u8path(name), error)) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            std::lock_guard lock(mutex_);
+            say("timeout");
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
 void MemoryUi::flushTranscript() {
     std::lock_guard lock(mutex_);
     transcript_.flush();
@@ -160,6 +176,15 @@ Event MemoryUi::waitEvent() {
         } else if (verb == "wait") {
             if (!waitIdle()) {
                 // Nothing more is read: the program is asked to close at once.
+                timedOut_ = ended_ = true;
+                return closeRequest();
+            }
+        }
+        else if (verb == "await") {
+            // A file that a started program makes, to act while it runs (a test's hung tool).
+            std::string name;
+            in >> name;
+            if (!awaitFile(name)) {
                 timedOut_ = ended_ = true;
                 return closeRequest();
             }
