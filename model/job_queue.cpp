@@ -109,9 +109,9 @@ void JobQueue::finish(int place, bool ok, std::string problem) {
     job.problem = std::move(problem);
 }
 
-void JobQueue::endRun() {
+void JobQueue::endRun(bool keep) {
     std::lock_guard lock(mutex_);
-    jobs_.clear();
+    if (!keep) jobs_.clear();
     runningFolder_.clear();
 }
 

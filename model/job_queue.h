@@ -66,8 +66,9 @@ public:
     // The queue run: the job at `place`, now running; nothing past the end.
     std::optional<Job> start(int place);
     void finish(int place, bool ok, std::string problem);
-    // The run has ended: the queue is empty.
-    void endRun();
+    // The run has ended: the queue is empty, or, when `keep` (a cancelled
+    // run), every job stays, the ones not processed still queued.
+    void endRun(bool keep = false);
 
 private:
     void free(const std::vector<std::string>& folders);

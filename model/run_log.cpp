@@ -57,6 +57,7 @@ std::string runLogText(const RunLogSources& s) {
         log += std::string(remuxFailedLogHead) + std::to_string(s.remuxStatus) + ")" + std::string(crlf);
     else if (s.remuxStatus < 0)
         log += std::string(remuxNotStartedLog) + std::string(crlf);
+    if (!s.ending.empty()) log += s.ending + std::string(crlf);
     return log;
 }
 

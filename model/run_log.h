@@ -27,6 +27,9 @@ struct RunLogSources {
     // How the remux script ended when not plainly (0): 1 for warnings, more
     // for a failure, -1 when it could not be written or started.
     int remuxStatus = 0;
+    // How the run ended when a step before the remux failed or the user
+    // stopped it: the last line of the log.
+    std::string ending;
 };
 
 std::string runLogText(const RunLogSources& sources);

@@ -86,6 +86,7 @@ RunStep repairStep(const RunPlan& plan) {
     else if (!endsWith(plan.audioFile, "."))
         step.outputs.push_back(temporary(repaired, 5, 3));
     step.outputs.push_back(temporary(base + "_log.txt", 2, 4));
+    step.outputs.back().toolLog = true;
     return step;
 }
 
@@ -97,6 +98,7 @@ RunStep transcodeStep(const RunPlan& plan, const RunChoices& choices) {
     step.pieces = [plan](const ScriptContext& c) { return eac3toPieces(plan, c); };
     step.outputs.push_back(temporary(base + ".ac3", 0, 0));
     step.outputs.push_back(temporary(base + " - Log.txt", 1, 5, base + " - log.txt"));
+    step.outputs.back().toolLog = true;
     return step;
 }
 

@@ -24,6 +24,7 @@ struct StepOutput {
     OutputRole role = OutputRole::temporary;
     int cleanUpRank = 0;  // place in the immediate run's clean-up
     int purgeRank = 0;    // place in the job's clean-up script
+    bool toolLog = false;  // the tool's own log: its absence is no failure
 };
 
 struct RunStep {

@@ -19,10 +19,11 @@ bool isAbsolute(std::string_view path) {
 }  // namespace
 
 StartResult launch(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags,
-                   std::shared_ptr<const OutputSink> sink) {
+                   std::shared_ptr<const OutputSink> sink, std::optional<StopSignal> stop) {
     std::string commandLine = buildCommandLine(program, parameters);
-    StartResult result = runCommandLine(commandLine, workingFolder, flags & (runWait | runHidden), std::move(sink));
-    if (result.state == StartResult::State::started) return result;
+    StartResult result =
+        runCommandLine(commandLine, workingFolder, flags & (runWait | runHidden), std::move(sink), std::move(stop));
+    if (result.state == StartResult::State::started || result.stopped) return result;
 
     // The start failed: the file's own handler, when there is such a file.
     std::vector<std::string> args = splitCommandLine(commandLine);
@@ -45,8 +46,8 @@ SystemLauncher::SystemLauncher(OutputSink sink)
     : sink_(sink ? std::make_shared<const OutputSink>(std::move(sink)) : nullptr) {}
 
 StartResult SystemLauncher::run(std::string_view program, std::string_view parameters, std::string_view workingFolder,
-                                int flags) {
-    return launch(program, parameters, workingFolder, flags, sink_);
+                                int flags, std::optional<StopSignal> stop) {
+    return launch(program, parameters, workingFolder, flags, sink_, std::move(stop));
 }
 
 }  // namespace kx

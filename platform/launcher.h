@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "platform/process.h"
@@ -17,8 +18,10 @@ public:
     virtual ~Launcher() = default;
     // `program` and `parameters` as for launch(); `state` says whether
     // something was started and, when waited for, `exitCode` how it ended.
+    // With runWait and `stop`, a stop request ends the program with all it
+    // started, and the result says `stopped`.
     virtual StartResult run(std::string_view program, std::string_view parameters, std::string_view workingFolder,
-                            int flags) = 0;
+                            int flags, std::optional<StopSignal> stop = std::nullopt) = 0;
 };
 
 class SystemLauncher : public Launcher {
@@ -28,7 +31,7 @@ public:
     // `sink` (see OutputSink) instead of this program's standard error.
     explicit SystemLauncher(OutputSink sink);
     StartResult run(std::string_view program, std::string_view parameters, std::string_view workingFolder,
-                    int flags) override;
+                    int flags, std::optional<StopSignal> stop = std::nullopt) override;
 
 private:
     std::shared_ptr<const OutputSink> sink_;

@@ -67,15 +67,13 @@ StartResult runCommandLine(std::string_view commandLine, std::string_view workin
                            std::optional<StopSignal> stop = std::nullopt);
 
 // The launcher: builds the command line from `program` and `parameters`
-// (buildCommandLine) and starts it with runCommandLine. When that fails and
-// the named file exists, hands it to the desktop's default handler instead
-// (not waited for, `started` with exit code 0).
+// (buildCommandLine) and starts it with runCommandLine, `stop` handed on.
+// When that fails and the named file exists, hands it to the desktop's
+// default handler instead (not waited for, `started` with exit code 0); a
+// stopped run is never handed over.
 StartResult launch(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags,
-                   std::shared_ptr<const OutputSink> sink = nullptr);
-// As launch, with `stop` handed to runCommandLine; a stopped run is never
-// handed to the desktop's handler.
-StartResult launch(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags,
-                   std::shared_ptr<const OutputSink> sink, std::optional<StopSignal> stop);
+                   std::shared_ptr<const OutputSink> sink = nullptr,
+                   std::optional<StopSignal> stop = std::nullopt);
 // As launch: 1 when something was started, 0 otherwise.
 int runProgram(std::string_view program, std::string_view parameters, std::string_view workingFolder, int flags);
 

@@ -1,6 +1,7 @@
 // Start-up, the event loop and every menu and control handler. Long jobs are
-// started here on workers, one per kind; a request for a kind that is still
-// running is dropped without a message.
+// started here on workers, one per kind; a second "Lancer !" during a run is
+// told, other requests for a kind that is still running are dropped. Each
+// run holds a stop signal that "Annuler" requests.
 #include "shell/shell.h"
 
 #include <algorithm>
@@ -135,7 +136,7 @@ void Shell::onControl(int control) {
         case aboutSiteLink:  // the link does what the "Site web" button does
         case webSiteButton: openWebPage("/"); break;
         case openButton: openSource(); break;
-        case cancelButton: cancelSource(); break;
+        case cancelButton: cancel(); break;
         case clearQueueButton: kx::clearQueue(context_); break;
         case removeLastButton: kx::removeLastJob(context_); break;
         case startButton: start(); break;
@@ -260,6 +261,15 @@ void Shell::chooseSubtitle() {
     addExternalSubtitle(context_, chosen);
 }
 
+// "Annuler" during a run stops it (the run clears the window itself when it
+// has ended); otherwise it forgets the current file.
+void Shell::cancel() {
+    const bool immediate = runWorker_.running(), queued = queueRunWorker_.running();
+    if (immediate) runStop_.request();
+    if (queued) queueStop_.request();
+    if (!immediate && !queued) cancelSource();
+}
+
 void Shell::cancelSource() {
     ui_.clearItems(videoCombo);
     ui_.clearItems(audioCombo);
@@ -287,9 +297,13 @@ bool Shell::fileLoaded() {
 }
 
 void Shell::start() {
-    if (!fileLoaded() || runWorker_.running() || !remuxFolderReady()) return;
+    if (!fileLoaded()) return;
+    if (runWorker_.running()) return ui_.messageBox(informationTitle, runAlreadyGoing);
+    if (!remuxFolderReady()) return;
     captureChoice(context_, !analysisWorker_.running());
-    startRun(ui_, RunKind::immediate, runWorker_, [this] { runImmediate(context_); }, reportFailure());
+    runStop_ = StopSignal();
+    startRun(ui_, RunKind::immediate, runWorker_, [this, stop = runStop_] { runImmediate(context_, stop); },
+             reportFailure());
 }
 
 void Shell::addToQueue() {
@@ -306,7 +320,9 @@ void Shell::addToQueue() {
 
 void Shell::processQueue() {
     if (queue_.size() == 0 || queueRunWorker_.running()) return;
-    startRun(ui_, RunKind::queue, queueRunWorker_, [this] { kx::processQueue(context_); }, reportFailure());
+    queueStop_ = StopSignal();
+    startRun(ui_, RunKind::queue, queueRunWorker_, [this, stop = queueStop_] { kx::processQueue(context_, stop); },
+             reportFailure());
 }
 
 }  // namespace kx

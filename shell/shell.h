@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/stop_signal.h"
 #include "workers/context.h"
 #include "shell/worker.h"
 
@@ -42,6 +43,7 @@ private:
     void chooseRemuxFolder();
     void openSource();
     void chooseSubtitle();
+    void cancel();
     void cancelSource();
     void start();
     void addToQueue();
@@ -69,6 +71,8 @@ private:
     JobQueue queue_;
     AppContext context_;
     Worker analysisWorker_, runWorker_, queueAddWorker_, queueRunWorker_, updateWorker_;
+    // The stops of the running immediate run and queue run (a fresh one per run).
+    StopSignal runStop_, queueStop_;
 };
 
 }  // namespace kx

@@ -154,6 +154,18 @@ inline constexpr std::string_view aboutVersionText = "V " KLARBRIX_VERSION;
 inline constexpr std::string_view aboutTaglineText = "Préparez vos mkv pour votre box"_cp;
 inline constexpr std::string_view aboutFeaturesText = "Demux, transcode, remux and more...";
 
+// --- A run's failure and stop --------------------------------------------------
+// The second line of a failure: "Étape en échec : mkvextract (code de sortie 2)".
+inline constexpr std::string_view stepFailedHead = "Étape en échec : "_cp;
+inline constexpr std::string_view stepExitStatus = "code de sortie "_cp;
+inline constexpr std::string_view stepNotStarted = "non lancée"_cp;
+inline constexpr std::string_view stepNotWritten = "script non écrit"_cp;
+inline constexpr std::string_view stepFileMissing = "fichier manquant : "_cp;
+// A run stopped by "Annuler": the status and the log's last line.
+inline constexpr std::string_view runCancelled = "traitement annulé"_cp;
+// "Lancer !" while the immediate run goes on.
+inline constexpr std::string_view runAlreadyGoing = "Un traitement est déjà en cours"_cp;
+
 // --- The desktop programs' command line --------------------------------------
 inline constexpr std::string_view commandHelpText =
     "Usage : klarbrix [OPTION] [FICHIER.mkv]\n"

@@ -16,23 +16,29 @@ namespace kx {
 
 namespace {
 
-// Runs one job's scripts in order. Nothing when every step ended well and
-// the result is there; otherwise the reason to tell, empty when the tools'
-// failure speaks for itself (the row turns red either way).
-std::optional<std::string> runJob(AppContext& context, const Job& job) {
+// How one job ended: well, cancelled by the user, or failed with the reason
+// to tell (empty when the tools' failure speaks for itself).
+struct JobEnd {
+    bool ok = false;
+    bool cancelled = false;
+    std::string problem;
+};
+
+// Runs one job's scripts in order, up to the first that fails or the stop.
+JobEnd runJob(AppContext& context, const Job& job, const std::optional<StopSignal>& stop) {
     FileSystem& files = context.files;
     const std::string& folder = job.folder;
-    if (job.state == JobState::adding || !files.isFolder(folder)) return std::string();
+    if (job.state == JobState::adding || !files.isFolder(folder)) return {};
     if (!files.exists(folder + std::string(purgeScriptName)) || !files.exists(folder + std::string(remuxScriptName)))
-        return std::string();
+        return {};
     SourceClaim claim(context, job.source);
-    if (!claim.held()) return std::string(sourceAlreadyInWork);
+    if (!claim.held()) return {false, false, std::string(sourceAlreadyInWork)};
     const RunRecipe& recipe = job.recipe;
-    if (auto problem = filesInTheWay(files, recipe.purgeNames(), recipe.result())) return problem;
+    if (auto problem = filesInTheWay(files, recipe.purgeNames(), recipe.result())) return {false, false, *problem};
 
     Ui& ui = context.ui;
     Settings& settings = context.settings;
-    StepRunner runner(context, folder, StepRunner::OnFailure::stop);
+    StepRunner runner(context, folder, stop);
     // The repair follows the settings of now; the other steps are the job's.
     const bool repairNow = settings.isOn(Option::dtsfix);
     const RunStep* transcode = recipe.find(StepKind::transcode);
@@ -40,19 +46,23 @@ std::optional<std::string> runJob(AppContext& context, const Job& job) {
     // shows its status even when the job has no script for it.
     const RunRecipe every = makeRecipe(recipe.plan, RunChoices{true, true, true, false, false});
     for (const RunStep& step : every.steps) {
+        if (!runner.ok()) break;
         const bool shown = step.kind == StepKind::remux || (step.kind == StepKind::transcode && transcode) ||
                            (step.kind == StepKind::repair && repairNow) ||
                            (step.kind == StepKind::extract && (transcode || repairNow));
         if (!shown) continue;
         ui.setStatus(step.jobStatus(job.name));
         // A step the job does not have, or whose script is gone, is not started.
-        if (!recipe.find(step.kind)) continue;
-        if (step.kind == StepKind::remux && !files.exists(folder + std::string(step.script))) runner.fail(step.script);
-        runner.run(step.script);
+        const RunStep* own = recipe.find(step.kind);
+        if (!own) continue;
+        if (step.kind == StepKind::remux && !files.exists(folder + std::string(step.script))) runner.fail(*own);
+        runner.run(*own);
     }
-    if (settings.isOn(Option::deletetemp)) runScript(context, folder, purgeScriptName);
-    if (runner.ok() && outputPresent(files, recipe.result(), job.source)) return std::nullopt;
-    return std::string();
+    // A cancelled job leaves none of its temporaries (its clean-up runs unstopped).
+    if (settings.isOn(Option::deletetemp) || runner.cancelled()) runScript(context, folder, purgeScriptName);
+    if (runner.cancelled()) return {false, true, std::string(runCancelled)};
+    if (runner.ok() && outputPresent(files, recipe.result(), job.source)) return {true, false, {}};
+    return {false, false, runner.failure()};
 }
 
 // Gives the job's place back after a refused addition and says why.
@@ -128,16 +138,27 @@ void addJob(AppContext& context, const JobQueue::Place& place) {
     ui.setStatus(chooseFileStatus);
 }
 
-void processQueue(AppContext& context) {
+void processQueue(AppContext& context, std::optional<StopSignal> stop) {
     Ui& ui = context.ui;
     std::string problems;
-    for (int place = 1;; ++place) {
+    bool cancelled = false;
+    for (int place = 1; !cancelled; ++place) {
         std::optional<Job> job = context.queue.start(place);
         if (!job) break;
-        auto problem = runJob(context, *job);
-        context.queue.finish(place, !problem, problem.value_or(""));
-        ui.setRowColour(queueList, place - 1, problem ? RowColour::red : RowColour::green);
-        if (problem && !problem->empty()) problems += job->name + " : " + *problem + "\r\n";
+        // Processed by an earlier run that was cancelled after it.
+        if (job->state == JobState::done || job->state == JobState::failed) continue;
+        JobEnd end = runJob(context, *job, stop);
+        cancelled = end.cancelled;
+        context.queue.finish(place, end.ok, end.problem);
+        ui.setRowColour(queueList, place - 1, end.ok ? RowColour::green : RowColour::red);
+        if (!end.ok && !cancelled && !end.problem.empty()) problems += job->name + " : " + end.problem + "\r\n";
+    }
+    if (cancelled) {
+        // The jobs after the cancelled one wait for the next "Traiter la file".
+        context.queue.endRun(true);
+        ui.setStatus(runCancelled);
+        ui.setProgress(progressBar, 0);
+        return;
     }
     ui.setStatus(queueProcessedStatus);
     if (!problems.empty()) ui.messageBox(informationTitle, problems);

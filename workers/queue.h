@@ -2,6 +2,9 @@
 // scripts with a row in the queue list, and processing the queued jobs.
 #pragma once
 
+#include <optional>
+
+#include "platform/stop_signal.h"
 #include "workers/context.h"
 
 namespace kx {
@@ -11,6 +14,8 @@ namespace kx {
 void addJob(AppContext& context, const JobQueue::Place& place);
 
 // Runs on the queue worker: the jobs in order, each row turned green or red.
-void processQueue(AppContext& context);
+// A request of `stop` ends the current job (red) and leaves the jobs after
+// it queued for a later run.
+void processQueue(AppContext& context, std::optional<StopSignal> stop = std::nullopt);
 
 }  // namespace kx

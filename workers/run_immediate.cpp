@@ -1,7 +1,8 @@
 // The immediate run: the recipe's scripts written in the program's folder and
 // run one after another, the log, the clean-up, the verdict and the reset.
 // The run writes and deletes only the files it makes itself; success means
-// the remux ended well and the result is a file this run made.
+// every step ended well and made its files, and the result is a file this
+// run made. The first step that fails, or the user's stop, ends the run.
 #include "workers/run_immediate.h"
 
 #include <algorithm>
@@ -19,7 +20,7 @@ namespace kx {
 namespace {
 
 void writeLog(AppContext& context, const RunRecipe& recipe, const std::string& home, const std::string& sourceFolder,
-              int remuxStatus) {
+              int remuxStatus, const std::string& ending) {
     Settings& settings = context.settings;
     FileSystem& files = context.files;
     const RunPlan& plan = recipe.plan;
@@ -33,12 +34,13 @@ void writeLog(AppContext& context, const RunRecipe& recipe, const std::string& h
     sources.transcoderLog = files.readFile(sourceFolder + plan.baseName + " - Log.txt");
     sources.mkvmergeBat = files.readScriptFile(home + std::string(remuxScriptName));
     sources.remuxStatus = remuxStatus;
+    sources.ending = ending;
     files.writeFile(home + "log.txt", runLogText(sources));
 }
 
 }  // namespace
 
-void runImmediate(AppContext& context) {
+void runImmediate(AppContext& context, std::optional<StopSignal> stop) {
     Ui& ui = context.ui;
     Settings& settings = context.settings;
     FileSystem& files = context.files;
@@ -66,16 +68,22 @@ void runImmediate(AppContext& context) {
     }
 
     ui.setStatus(extractingStatus);
-    StepRunner runner(context, home, StepRunner::OnFailure::goOn);
+    StepRunner runner(context, home, stop);
     for (const RunStep& step : recipe.steps) {
+        if (!runner.ok()) break;
         if (!step.status.empty()) ui.setStatus(step.status);
         runner.writeAndRun(step, ScriptPlace::programFolder, scripts);
-        for (int value : step.progressAfter) ui.setProgress(progressBar, value);
+        if (runner.ok())
+            for (int value : step.progressAfter) ui.setProgress(progressBar, value);
     }
-    // The remux's own status when it ran; a failure before it reads as one.
-    const int remuxStatus = runner.lastStep() == remuxScriptName ? runner.lastStatus() : -1;
+    // The remux's own status when it ran; a failure before it is told by the ending.
+    const bool remuxRan = runner.lastStep() == remuxScriptName;
+    const int remuxStatus = remuxRan ? runner.lastStatus() : 0;
+    // The log's mkvmerge line tells of a remux that did not end well; any other failure is the ending.
+    const bool remuxTold = remuxRan && remuxStatus != 0 && remuxStatus != 1;
+    const std::string ending = runner.cancelled() ? std::string(runCancelled) : remuxTold ? "" : runner.failure();
 
-    if (settings.isOn(Option::createlog)) writeLog(context, recipe, home, state.source.folder, remuxStatus);
+    if (settings.isOn(Option::createlog)) writeLog(context, recipe, home, state.source.folder, remuxStatus, ending);
     if (settings.isOn(Option::openlog)) context.desktop.open(home + "log.txt");
     if (settings.isOn(Option::deletebat)) {
         // Only the scripts this run wrote, and the report it asked for.
@@ -86,15 +94,27 @@ void runImmediate(AppContext& context) {
         files.removeFile(home + "mediainfo.txt");
     }
 
+    if (runner.cancelled()) {
+        // Stopped by the user: the status says so, no verdict, nothing opened.
+        for (const std::string& path : recipe.temporaries()) removeTemporary(files, path);
+        ui.setProgress(progressBar, 0);
+        ui.setStatus(runCancelled);
+        clearCurrentFile(context);
+        return;
+    }
+
     ui.setProgress(progressBar, 100);
     ui.setStatus(remuxDoneStatus);
     if (settings.isOn(Option::soundenable)) context.desktop.playSound();
 
     bool success = runner.ok() && outputPresent(files, recipe.result(), plan.sourcePath);
-    ui.messageBox(informationTitle, success ? processingSucceeded : processingFailed);
+    std::string message(success ? processingSucceeded : processingFailed);
+    if (!runner.failure().empty()) message += "\r\n" + runner.failure();
+    ui.messageBox(informationTitle, message);
 
     // Every temporary is this run's own: none was there before it started.
-    if (settings.isOn(Option::deletetemp))
+    // A failed run leaves none of them either.
+    if (settings.isOn(Option::deletetemp) || !runner.ok())
         for (const std::string& path : recipe.temporaries()) removeTemporary(files, path);
 
     clearCurrentFile(context);

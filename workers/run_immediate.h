@@ -2,11 +2,16 @@
 // to the verdict and the cleared window.
 #pragma once
 
+#include <optional>
+
+#include "platform/stop_signal.h"
 #include "workers/context.h"
 
 namespace kx {
 
 // Runs on the run worker when "Lancer !" is pressed with a file loaded.
-void runImmediate(AppContext& context);
+// A request of `stop` ("Annuler") ends the running script with all it
+// started; the run then removes its temporaries and says it was cancelled.
+void runImmediate(AppContext& context, std::optional<StopSignal> stop = std::nullopt);
 
 }  // namespace kx

@@ -1,53 +1,87 @@
 // Writing and starting the scripts of a run or a job, with the verdict.
 #include "workers/step_runner.h"
 
+#include <algorithm>
+
+#include "base/text.h"
+#include "ui/texts.h"
+#include "workers/run_checks.h"
+
 namespace kx {
 
-StartResult runScript(AppContext& context, const std::string& folder, std::string_view name) {
-    return context.launcher.run(name, "", folder, runWait);
+namespace {
+
+// "mkvextract.exe" -> "mkvextract"
+std::string toolName(const RunStep& step) {
+    std::string name(step.tool);
+    if (endsWith(toLower(name), ".exe")) name.resize(name.size() - 4);
+    return name;
+}
+
+}  // namespace
+
+StartResult runScript(AppContext& context, const std::string& folder, std::string_view name,
+                      std::optional<StopSignal> stop) {
+    return context.launcher.run(name, "", folder, runWait, std::move(stop));
 }
 
 bool endedWell(const StartResult& result) {
-    return result.state == StartResult::State::started && (result.exitCode == 0 || result.exitCode == 1);
+    return result.state == StartResult::State::started && !result.stopped &&
+           (result.exitCode == 0 || result.exitCode == 1);
 }
 
-StepRunner::StepRunner(AppContext& context, std::string folder, OnFailure onFailure)
-    : context_(context), folder_(std::move(folder)), onFailure_(onFailure) {}
+StepRunner::StepRunner(AppContext& context, std::string folder, std::optional<StopSignal> stop)
+    : context_(context), folder_(std::move(folder)), stop_(std::move(stop)) {}
 
 void StepRunner::writeAndRun(const RunStep& step, ScriptPlace place, const ScriptContext& scripts) {
     if (stopped_) return;
     written_.push_back(std::string(step.script));
     lastStep_ = std::string(step.script);
     lastStatus_ = -1;
-    if (!writeScript(context_.files, folder_ + std::string(step.script), place, step.pieces(scripts))) {
-        stopped_ = true;
+    if (!writeScript(context_.files, folder_ + std::string(step.script), place, step.pieces(scripts)))
+        return failed(step, std::string(stepNotWritten));
+    start(step);
+}
+
+void StepRunner::run(const RunStep& step) {
+    if (stopped_ || !context_.files.exists(folder_ + std::string(step.script))) return;
+    lastStep_ = std::string(step.script);
+    start(step);
+}
+
+void StepRunner::fail(const RunStep& step) {
+    if (stopped_) return;
+    lastStep_ = std::string(step.script);
+    lastStatus_ = -1;
+    failed(step, std::string(stepNotStarted));
+}
+
+void StepRunner::failed(const RunStep& step, const std::string& why) {
+    stopped_ = true;
+    failure_ = std::string(stepFailedHead) + toolName(step) + " (" + why + ")";
+}
+
+void StepRunner::start(const RunStep& step) {
+    if (stop_ && stop_->requested()) {
+        stopped_ = cancelled_ = true;
         return;
     }
-    start(step.script);
-}
-
-void StepRunner::run(std::string_view script) {
-    if (stopped_ || !context_.files.exists(folder_ + std::string(script))) return;
-    lastStep_ = std::string(script);
-    start(script);
-}
-
-void StepRunner::fail(std::string_view script) {
-    if (stopped_) return;
-    lastStep_ = std::string(script);
-    lastStatus_ = -1;
-    stopped_ = true;
-}
-
-void StepRunner::start(std::string_view script) {
-    StartResult result = runScript(context_, folder_, script);
+    // A step whose input no step of the run makes and that is not there (the
+    // transcode after the repair of a track that is not DTS) has nothing to
+    // work on: its own status does not count, its files still do.
+    const bool idle = std::any_of(step.inputs.begin(), step.inputs.end(),
+                                  [&](const std::string& input) { return !existsAnyCase(context_.files, input); });
+    StartResult result = runScript(context_, folder_, step.script, stop_);
     lastStatus_ = result.state == StartResult::State::started ? result.exitCode : -1;
-    if (onFailure_ == OnFailure::stop && !endedWell(result)) stopped_ = true;
-}
-
-bool StepRunner::ok() const {
-    if (stopped_) return false;
-    return onFailure_ == OnFailure::stop || lastStatus_ == 0 || lastStatus_ == 1;
+    if (result.stopped || (stop_ && stop_->requested())) {
+        stopped_ = cancelled_ = true;
+        return;
+    }
+    if (result.state != StartResult::State::started) return failed(step, std::string(stepNotStarted));
+    if (!endedWell(result) && !idle) return failed(step, std::string(stepExitStatus) + std::to_string(result.exitCode));
+    for (const StepOutput& output : step.outputs)
+        if (!output.toolLog && (!existsAnyCase(context_.files, output.path) || context_.files.isFolder(output.path)))
+            return failed(step, std::string(stepFileMissing) + output.path);
 }
 
 }  // namespace kx

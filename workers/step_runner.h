@@ -1,43 +1,47 @@
 // The step runner: the one place where a run's or a job's scripts are
-// written and started, one after another, each waited for. What a step that
-// ends badly does to the rest is the runner's policy.
+// written and started, one after another, each waited for. The first step
+// that ends badly, or a stop request, ends the run.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "model/run_recipe.h"
+#include "platform/stop_signal.h"
 #include "workers/context.h"
 
 namespace kx {
 
-// Starts a script of `folder` there, in a console the user sees, and waits for it.
-StartResult runScript(AppContext& context, const std::string& folder, std::string_view name);
+// Starts a script of `folder` there, in a console the user sees, and waits
+// for it; a stop request ends it with all it started.
+StartResult runScript(AppContext& context, const std::string& folder, std::string_view name,
+                      std::optional<StopSignal> stop = std::nullopt);
 // Whether a tool or script ended well: started, and exit status 0, or 1 for warnings.
 bool endedWell(const StartResult& result);
 
 class StepRunner {
 public:
-    // goOn: a step that ends badly does not stop the run, and the verdict is
-    // the last step's (the immediate run: the remux's status is the verdict).
-    // stop: the first step that ends badly ends the run and is the verdict
-    // (the queue run).
-    enum class OnFailure { goOn, stop };
-
-    StepRunner(AppContext& context, std::string folder, OnFailure onFailure);
+    // `stop`: the user's request to end the run.
+    StepRunner(AppContext& context, std::string folder, std::optional<StopSignal> stop = std::nullopt);
 
     // Writes the step's script into the folder, then runs it. A script that
     // cannot be written stops the run: an older file of its name must never
     // run in its place.
     void writeAndRun(const RunStep& step, ScriptPlace place, const ScriptContext& scripts);
-    // Runs a script already in the folder; one that is missing is skipped.
-    void run(std::string_view script);
+    // Runs the step's script already in the folder; one that is missing is skipped.
+    void run(const RunStep& step);
     // A step that cannot run at all ends the run as a failure.
-    void fail(std::string_view script);
+    void fail(const RunStep& step);
 
-    // The verdict of the steps so far, by the policy.
-    bool ok() const;
+    // No step has failed and no stop was asked for.
+    bool ok() const { return !stopped_; }
+    // The run was stopped at the user's request.
+    bool cancelled() const { return cancelled_; }
+    // The step that failed and why, as the user is told; empty when none did
+    // (or the run was cancelled).
+    const std::string& failure() const { return failure_; }
     // The last step taken and its exit status (-1 when it did not run).
     std::string_view lastStep() const { return lastStep_; }
     int lastStatus() const { return lastStatus_; }
@@ -45,12 +49,15 @@ public:
     const std::vector<std::string>& written() const { return written_; }
 
 private:
-    void start(std::string_view script);
+    void start(const RunStep& step);
+    void failed(const RunStep& step, const std::string& why);
 
     AppContext& context_;
     std::string folder_;
-    OnFailure onFailure_;
+    std::optional<StopSignal> stop_;
     bool stopped_ = false;
+    bool cancelled_ = false;
+    std::string failure_;
     std::string lastStep_;
     int lastStatus_ = -1;
     std::vector<std::string> written_;

@@ -3,7 +3,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "base/encoding.h"
 
@@ -51,9 +53,16 @@ void MemoryUi::setStatus(std::string_view text) {
     say("status: " + utf8(text));
 }
 
+// A message of several lines gives one transcript line each.
 void MemoryUi::messageBox(std::string_view, std::string_view text) {
     std::lock_guard lock(mutex_);
-    say("message: " + utf8(text));
+    if (text.ends_with("\r\n")) text.remove_suffix(2);
+    for (;;) {
+        std::size_t end = text.find("\r\n");
+        say("message: " + utf8(text.substr(0, end)));
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 2);
+    }
 }
 
 ChosenPath MemoryUi::nextAnswer(std::deque<ChosenPath>& answers) {
@@ -119,6 +128,20 @@ bool MemoryUi::waitIdle() {
     return false;
 }
 
+bool MemoryUi::awaitFile(const std::string& name) {
+    const auto deadline = std::chrono::steady_clock::now() + waitLimit_;
+    std::error_code error;
+    while (!std::filesystem::exists(std::filesystem::u8path(name), error)) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            std::lock_guard lock(mutex_);
+            say("timeout");
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
 void MemoryUi::flushTranscript() {
     std::lock_guard lock(mutex_);
     transcript_.flush();
@@ -153,6 +176,15 @@ Event MemoryUi::waitEvent() {
         } else if (verb == "wait") {
             if (!waitIdle()) {
                 // Nothing more is read: the program is asked to close at once.
+                timedOut_ = ended_ = true;
+                return closeRequest();
+            }
+        }
+        else if (verb == "await") {
+            // A file that a started program makes, to act while it runs (a test's hung tool).
+            std::string name;
+            in >> name;
+            if (!awaitFile(name)) {
                 timedOut_ = ended_ = true;
                 return closeRequest();
             }

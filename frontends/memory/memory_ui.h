@@ -54,6 +54,9 @@ private:
     void show(int control);
     // Until no worker runs; false when the wait limit has passed first.
     bool waitIdle();
+    // Waits until the file `name` (UTF-8, relative to the current folder)
+    // exists; past the wait limit prints "timeout" and gives false.
+    bool awaitFile(const std::string& name);
     ChosenPath nextAnswer(std::deque<ChosenPath>& answers);
 
     std::istream& commands_;

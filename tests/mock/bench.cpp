@@ -164,9 +164,9 @@ std::string Bench::openFilm(const std::string& name, const std::string& report) 
     return source;
 }
 
-void Bench::runImmediate() {
+void Bench::runImmediate(std::optional<StopSignal> stop) {
     captureChoice(context, true);
-    kx::runImmediate(context);
+    kx::runImmediate(context, std::move(stop));
 }
 
 void Bench::addJob() {
@@ -175,7 +175,7 @@ void Bench::addJob() {
     kx::addJob(context, place);
 }
 
-void Bench::processQueue() { kx::processQueue(context); }
+void Bench::processQueue(std::optional<StopSignal> stop) { kx::processQueue(context, std::move(stop)); }
 
 int Bench::queueCount() {
     return queue.size();

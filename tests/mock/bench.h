@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "mock/fake_ui.h"
 #include "model/options.h"
 #include "platform/file_system.h"
+#include "platform/stop_signal.h"
 #include "workers/context.h"
 
 namespace kx::test {
@@ -72,10 +74,11 @@ public:
     std::string openFilm(const std::string& name = "film.mkv", const std::string& report = dtsFilmReport());
 
     // The workers, on this thread, each after what its handler does first
-    // (the choice taken from the window; addJob: a place in the queue).
-    void runImmediate();
+    // (the choice taken from the window; addJob: a place in the queue), the
+    // runs with the stop signal "Annuler" would request.
+    void runImmediate(std::optional<StopSignal> stop = std::nullopt);
     void addJob();
-    void processQueue();
+    void processQueue(std::optional<StopSignal> stop = std::nullopt);
     int queueCount();
 
     FakeUi ui;

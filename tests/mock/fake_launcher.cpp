@@ -3,6 +3,8 @@
 #include "mock/fake_launcher.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -240,7 +242,10 @@ bool FakeLauncher::inside(const std::string& path) const {
 }
 
 StartResult FakeLauncher::run(std::string_view program, std::string_view parameters, std::string_view workingFolder,
-                              int flags) {
+                              int flags, std::optional<StopSignal> stop) {
+    if (!(flags & runWait)) stop.reset();
+    const StartResult stopped{StartResult::State::started, stoppedExitCode, true};
+    if (stop && stop->requested()) return stopped;
     {
         std::lock_guard lock(mutex_);
         calls_.push_back({std::string(program), std::string(parameters), std::string(workingFolder), flags});
@@ -251,13 +256,16 @@ StartResult FakeLauncher::run(std::string_view program, std::string_view paramet
         problem("started without a working folder: " + std::string(program));
         folder = stdfs::current_path().string() + fs::separator();
     }
-    if (isScript(program) && parameters.empty()) return followScript(resolve(std::string(program), folder), folder);
-    int status = runProgram(buildCommandLine(program, parameters), folder, "");
+    if (isScript(program) && parameters.empty())
+        return followScript(resolve(std::string(program), folder), folder, stop);
+    int status = runProgram(buildCommandLine(program, parameters), folder, "", stop);
+    if (stop && stop->requested()) return stopped;
     if (status == notRecognised) return {StartResult::State::notFound, 0};
     return {StartResult::State::started, status};
 }
 
-StartResult FakeLauncher::followScript(const std::string& path, const std::string& folder) {
+StartResult FakeLauncher::followScript(const std::string& path, const std::string& folder,
+                                      const std::optional<StopSignal>& stop) {
     std::optional<std::string> text = stdfs::is_regular_file(stdfs::path(path)) ? readWhole(path) : std::nullopt;
     if (!text) {
         problem("no script " + path);
@@ -270,6 +278,7 @@ StartResult FakeLauncher::followScript(const std::string& path, const std::strin
     std::string current = folder;
     int status = 0;
     for (const std::string& line : splitLines(*text)) {
+        if (stop && stop->requested()) return {StartResult::State::started, stoppedExitCode, true};
         BatchCommand command = parseBatchLine(line);
         using Kind = BatchCommand::Kind;
         switch (command.kind) {
@@ -285,10 +294,11 @@ StartResult FakeLauncher::followScript(const std::string& path, const std::strin
             }
             case Kind::deleteFiles: deleteNames(command.names, current, false, false, line); break;
             case Kind::removeFolders: deleteNames(command.names, current, true, command.subfolders, line); break;
-            case Kind::runProgram: status = runProgram(command.commandLine, current, path); break;
+            case Kind::runProgram: status = runProgram(command.commandLine, current, path, stop); break;
             case Kind::invalid: problem(path + ": invalid switch " + command.problem + " in " + line); break;
         }
     }
+    if (stop && stop->requested()) return {StartResult::State::started, stoppedExitCode, true};
     return {StartResult::State::started, status};
 }
 
@@ -324,7 +334,8 @@ void FakeLauncher::deleteNames(const std::vector<std::string>& names, const std:
     }
 }
 
-int FakeLauncher::runProgram(const std::string& commandLine, const std::string& folder, const std::string& script) {
+int FakeLauncher::runProgram(const std::string& commandLine, const std::string& folder, const std::string& script,
+                             const std::optional<StopSignal>& stop) {
     std::vector<std::string> args = splitCommandLine(commandLine);
     if (args.empty()) return 0;
     ToolRun run;
@@ -349,9 +360,31 @@ int FakeLauncher::runProgram(const std::string& commandLine, const std::string& 
     }
     if (hook) hook(run, behaviour);
     simulate(run, behaviour);
+    if (behaviour.hangs) hang(run, stop);
     std::lock_guard lock(mutex_);
     runs_.push_back(run);
     return run.exitCode;
+}
+
+void FakeLauncher::hang(ToolRun& run, const std::optional<StopSignal>& stop) {
+    std::mutex m;
+    std::condition_variable woken;
+    bool stopped = false;
+    StopSignal::Watch watch;
+    if (stop)
+        watch = stop->watch([&] {
+            std::lock_guard lock(m);
+            stopped = true;
+            woken.notify_all();
+        });
+    std::unique_lock lock(m);
+    if (!woken.wait_for(lock, std::chrono::seconds(10), [&] { return stopped; })) {
+        lock.unlock();
+        problem(run.tool + " hung and was never stopped");
+        return;
+    }
+    run.stopped = true;
+    run.exitCode = stoppedExitCode;
 }
 
 void FakeLauncher::simulate(ToolRun& run, ToolBehaviour behaviour) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,9 @@ struct ToolBehaviour {
     };
     Output output = Output::whole;
     int exitCode = 0;  // a missing input always ends with 2, whatever this says
+    // A hung tool: after making its files it waits until its run is stopped
+    // (a run without a stop signal gives up after a while, as a problem).
+    bool hangs = false;
 };
 
 // One simulated tool run.
@@ -35,6 +39,7 @@ struct ToolRun {
     std::vector<std::string> missingInputs;
     std::vector<std::string> wrote;      // files (or folders) it made, in order
     int exitCode = 0;
+    bool stopped = false;  // ended by a stop request
 };
 
 // One call of run().
@@ -49,8 +54,10 @@ public:
     // there; anything else is refused and recorded.
     explicit FakeLauncher(std::string scratchFolder);
 
+    // A stop request ends the script being followed after the line that runs,
+    // and a hung tool at once.
     StartResult run(std::string_view program, std::string_view parameters, std::string_view workingFolder,
-                    int flags) override;
+                    int flags, std::optional<StopSignal> stop = std::nullopt) override;
 
     // What MediaInfo writes to its --LogFile=.
     void setReport(std::string report);
@@ -81,9 +88,11 @@ public:
     std::vector<std::string> problems() const;
 
 private:
-    StartResult followScript(const std::string& path, const std::string& folder);
-    int runProgram(const std::string& commandLine, const std::string& folder, const std::string& script);
+    StartResult followScript(const std::string& path, const std::string& folder, const std::optional<StopSignal>& stop);
+    int runProgram(const std::string& commandLine, const std::string& folder, const std::string& script,
+                   const std::optional<StopSignal>& stop);
     void simulate(ToolRun& run, ToolBehaviour behaviour);
+    void hang(ToolRun& run, const std::optional<StopSignal>& stop);
     bool put(ToolRun& run, const std::string& path, const std::string& bytes, ToolBehaviour::Output output);
     void deleteNames(const std::vector<std::string>& names, const std::string& folder, bool folders,
                      bool subfolders, const std::string& line);

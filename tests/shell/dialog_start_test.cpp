@@ -34,7 +34,9 @@ public:
 
 class NothingStarts : public Launcher {
 public:
-    StartResult run(std::string_view, std::string_view, std::string_view, int) override { return {}; }
+    StartResult run(std::string_view, std::string_view, std::string_view, int, std::optional<StopSignal>) override {
+        return {};
+    }
 };
 
 std::vector<std::string> startsOf(const std::string& program, const std::string& commands) {

@@ -263,13 +263,20 @@ TEST_F(Ownership, OddNamesReachTheToolsWhole) {
 }
 
 TEST_F(Ownership, ASilentOrFailingToolIsAFailure) {
-    for (auto behaviour : {ToolBehaviour{ToolBehaviour::Output::none, 0}, ToolBehaviour{ToolBehaviour::Output::whole, 2},
-                           ToolBehaviour{ToolBehaviour::Output::folder, 0}}) {
+    struct Case {
+        ToolBehaviour behaviour;
+        std::string reason;
+    };
+    for (const Case& c : {Case{{ToolBehaviour::Output::none, 0}, "fichier manquant : "},
+                          Case{{ToolBehaviour::Output::whole, 2}, "code de sortie 2"},
+                          Case{{ToolBehaviour::Output::folder, 0}, "fichier manquant : "}}) {
         Bench bench;
-        bench.launcher.setBehaviour("mkvmerge.exe", behaviour);
+        bench.launcher.setBehaviour("mkvmerge.exe", c.behaviour);
         bench.openFilm();
         bench.runImmediate();
-        EXPECT_TRUE(bench.ui.saw(failure));
-        EXPECT_FALSE(bench.ui.saw(success));
+        Strings messages = bench.ui.messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].starts_with(failure.substr(9) + "\r\nÉtape en échec : mkvmerge (" + c.reason))
+            << messages[0];
     }
 }

@@ -3,7 +3,9 @@
 // the immediate run, its log and clean-up, adding jobs and the queue run.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -296,4 +298,22 @@ TEST_F(Processing, AForeignExtractBatGoesIntoTheLogButIsKept) {
     EXPECT_TRUE(f.exists("extract.bat"));
     EXPECT_FALSE(f.exists("mkvmerge.bat"));
     EXPECT_FALSE(f.exists("mediainfo.txt"));
+}
+
+// A tool that never ends is stopped by "Annuler": the whole script ends, the
+// run's temporaries go, and a second "Lancer !" meanwhile is told.
+TEST_F(Processing, AnnulerStopsAHungToolAndItsRun) {
+    options({{"deletetemp", "0"}, {"createlog", "1"}});
+    f.writeProgram("Applications/eac3to.exe", record + "echo $$ > \"$here/hung.pid\"\nexec sleep 600\n");
+    auto t = drive(f, open() + "click 27\nawait Applications/hung.pid\nclick 27\nclick 39\nwait\nshow 21\n");
+    EXPECT_TRUE(t.has("message: Un traitement est déjà en cours")) << t.text();
+    EXPECT_TRUE(t.has("status: traitement annulé")) << t.text();
+    EXPECT_FALSE(t.has("message: Il y'a eu un problème lors du traitement")) << t.text();
+    EXPECT_TRUE(t.has("21 text: ")) << t.text();
+    const pid_t hung = std::stoi(f.read("Applications/hung.pid"));
+    bool ended = false;
+    for (int i = 0; i < 100 && !ended; ++i, ::usleep(20000)) ended = ::kill(hung, 0) != 0;
+    EXPECT_TRUE(ended) << "the hung tool still runs";
+    EXPECT_EQ(f.read("films/film.h264"), "");
+    EXPECT_TRUE(f.read("log.txt").ends_with("traitement annul\xE9\r\n"));
 }

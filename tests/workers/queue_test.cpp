@@ -91,7 +91,8 @@ TEST_F(QueueRun, FailingRemuxTurnsOnlyItsOwnRowRed) {
     run();
     EXPECT_EQ(b.ui.rowColour(queueList, 0), RowColour::red);
     EXPECT_EQ(b.ui.rowColour(queueList, 1), RowColour::green);
-    EXPECT_EQ(b.ui.messages(), Strings{"file d'attente traitée"});
+    EXPECT_EQ(b.ui.messages(),
+              (Strings{"film : Étape en échec : mkvmerge (code de sortie 2)\r\n", "file d'attente traitée"}));
     EXPECT_EQ(b.launcher.scriptNames(), Strings(2, "mkvmerge.bat"));  // no clean-up with deletetemp "0"
 }
 

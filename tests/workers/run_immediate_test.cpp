@@ -17,6 +17,8 @@ namespace {
 
 const std::string success = "message: Le traitement s'est bien passé";
 const std::string failure = "message: Il y'a eu un problème lors du traitement";
+const std::string remuxFailed =
+    "Il y'a eu un problème lors du traitement\r\nÉtape en échec : mkvmerge (code de sortie 2)";
 const std::string refusedRun = "message: Le fichier source serait écrasé : traitement annulé";
 
 class ImmediateRun : public ::testing::Test {
@@ -158,7 +160,7 @@ TEST_F(ImmediateRun, FailedRemuxIsReportedAndTheTemporariesGoAnyway) {
     const std::string source = openFilm();
     b.runImmediate();
 
-    EXPECT_EQ(b.ui.messages(), Strings{"Il y'a eu un problème lors du traitement"});
+    EXPECT_EQ(b.ui.messages(), Strings{remuxFailed});
     EXPECT_TRUE(b.ui.saw("open: " + b.program + "log.txt"));
     EXPECT_TRUE(b.ui.saw("sound"));  // whatever the outcome
     EXPECT_EQ(b.namesIn(b.films), Strings{"film.mkv"});
@@ -176,8 +178,9 @@ TEST_F(ImmediateRun, FoldersWhereTracksShouldBeFailTheRunWithoutHarm) {
     b.launcher.setBehaviour("mkvextract.exe", {ToolBehaviour::Output::folder, 0});
     const std::string source = openFilm();
     b.runImmediate();
-    EXPECT_EQ(b.ui.messages(), Strings{"Il y'a eu un problème lors du traitement"});
-    EXPECT_EQ(b.launcher.toolRuns().at(2).missingInputs, (Strings{base + ".h264", base + ".ac3", base + ".srt"}));
+    EXPECT_EQ(b.ui.messages(), Strings{"Il y'a eu un problème lors du traitement\r\nÉtape en échec : mkvextract "
+                                       "(fichier manquant : " + base + ".h264)"});
+    EXPECT_EQ(b.launcher.toolNames(), Strings{"mkvextract.exe"});
     EXPECT_FALSE(b.exists(base + "_remux.mkv"));
     EXPECT_EQ(b.read(source), "source");
 }
@@ -263,7 +266,7 @@ TEST_F(ImmediateRun, RemuxFailingAfterWritingPartOfTheResultIsAFailure) {
     b.launcher.setBehaviour("mkvmerge.exe", {ToolBehaviour::Output::partial, 2});
     openFilm();
     b.runImmediate();
-    EXPECT_EQ(b.ui.messages(), Strings{"Il y'a eu un problème lors du traitement"});
+    EXPECT_EQ(b.ui.messages(), Strings{remuxFailed});
 }
 
 TEST_F(ImmediateRun, AnOlderResultInTheRemuxFolderIsNotThisRunsSuccess) {

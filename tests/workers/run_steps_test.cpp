@@ -27,7 +27,7 @@ TEST(RunLog, AnonymisedLinesAndSectionsInOrder) {
     EXPECT_EQ(runLogText(s), "version de klarbrix=85\r\n\r\n\r\n\r\n\r\n" + stars + "Log extract.bat" + stars +
                                  "\r\n\r\nas is /f/a\r\nsecond\r\n\r\n\r\n" + stars + "Log mkvmerge.bat" + stars +
                                  "\r\n\r\ncd Applications\r\nmkvmerge.exe -o \"fichier_remux.mkv\" \r\n\r\n\r\n");
-    EXPECT_EQ(runLogText(RunLogSources{85, "/f/a", {}, {}, {}, {}, {}}), "version de klarbrix=85\r\n\r\n\r\n");
+    EXPECT_EQ(runLogText(RunLogSources{85, "/f/a", {}, {}, {}, {}, {}, 0, {}}), "version de klarbrix=85\r\n\r\n\r\n");
 }
 
 TEST(RunSteps, TheSourceNeverCountsAsTheResult) {
