@@ -28,7 +28,7 @@ inline constexpr std::int64_t largestOptionsFile = 64 * 1024;
 // in the order of optionTable.
 enum class Option {
     deletetemp, deletebat, createlog, openlog, keepdts, notranscode, remuxdest,
-    cheminremux, muxsrt, usesonic, dtsfix, soundenable, checkupdate,
+    cheminremux, muxsrt, usesonic, dtsfix, soundenable, checkupdate, ac3448, keepeac3,
 };
 
 inline constexpr int noCheckBox = -1;
@@ -60,6 +60,8 @@ inline constexpr OptionDesc optionTable[] = {
     {Option::dtsfix, "dtsfix = ", "0", dtsFixCheck},
     {Option::soundenable, "soundenable = ", "1", soundEnableCheck},
     {Option::checkupdate, "checkupdate = ", "0", checkUpdateCheck},
+    {Option::ac3448, "ac3448 = ", "0", ac3448Check},      // AC3 at 448 kb/s rather than 640
+    {Option::keepeac3, "keepeac3 = ", "0", keepEac3Check},  // E-AC3 kept rather than converted
 };
 
 constexpr bool optionTableInEnumOrder() {

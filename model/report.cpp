@@ -33,8 +33,13 @@ void readDelay(std::string_view line, TrackRecord& track) {
 // Delays and language of an audio section whose ID line is line i.
 void readAudioSection(const ReportLines& lines, std::ptrdiff_t i, TrackRecord& track) {
     std::ptrdiff_t j = i;
-    for (; !lineAt(lines, j).empty(); ++j)
-        if (startsWith(lineAt(lines, j), "Video delay")) readDelay(lineAt(lines, j), track);
+    for (; !lineAt(lines, j).empty(); ++j) {
+        const std::string& line = lineAt(lines, j);
+        if (startsWith(line, "Video delay")) readDelay(line, track);
+        if (startsWith(line, "Channel(s)")) track.channels = int(readNumber(reportValue(line)));
+        if (startsWith(line, "Format profile") || startsWith(line, "Commercial name"))
+            track.profile += (track.profile.empty() ? "" : " ") + reportValue(line);
+    }
     const std::string& last = lineAt(lines, j - 1);
     track.language = startsWith(last, "Language") ? reportValue(last) : "und";
 }

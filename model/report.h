@@ -19,6 +19,10 @@ struct TrackRecord {
     std::string language;           // audio/text sections: language name or "und"
     std::string delaySeconds;       // audio sections: seconds part of "Video delay"
     std::string delayMilliseconds;  // audio sections: milliseconds part
+    int channels = 0;               // audio sections: the "Channel(s)" count, 0 when absent
+    // Audio sections: the "Format profile" and "Commercial name" values, blank-separated
+    // (what tells DTS-HD and DTS:X from plain DTS).
+    std::string profile{};
 };
 
 inline constexpr std::size_t trackTableSize = 21;

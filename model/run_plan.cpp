@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "base/text.h"
+#include "model/audio_kinds.h"
 #include "model/languages.h"
 
 namespace kx {
@@ -69,10 +70,13 @@ RunPlan makeRunPlan(const RunInputs& in) {
     plan.audioId = in.audioId;
     plan.subId = in.subtitleSelected ? in.subId : 0;
 
+    AudioTreatment audio;
     for (const TrackRecord& track : in.tracks) {
         std::int64_t id = trackIdOfRecord(track.trackId);
         if (id == plan.audioId) {
             plan.audioFormat = track.format;
+            plan.audioChannels = track.channels;
+            audio = audioTreatment(track.format, track.profile, track.channels, in.keepEac3, in.transcoderReadsOgg);
             plan.audioLang = languageCode(track.language);
             plan.audioDelaySeconds = readNumber(track.delaySeconds);
             plan.audioDelayMs = readNumber(track.delayMilliseconds);
@@ -87,7 +91,9 @@ RunPlan makeRunPlan(const RunInputs& in) {
     plan.audioFormat = safeFormat(plan.audioFormat);
     plan.subFormat = safeFormat(plan.subFormat);
     plan.videoFile = plan.basePath + ".h264";
-    plan.audioFile = plan.basePath + "." + toLower(plan.audioFormat);
+    plan.audioExtension = plan.audioFormat.empty() ? "" : audio.extension;
+    plan.audioConverted = !plan.audioFormat.empty() && audio.converted;
+    plan.audioFile = plan.basePath + "." + plan.audioExtension;
     for (const SubtitleKind& kind : subtitleKinds) {
         if (plan.subFormat != kind.format) continue;
         plan.subFormat = std::string(kind.replaced);

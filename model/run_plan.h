@@ -21,6 +21,8 @@ struct RunInputs {
     bool subtitleSelected = false;  // whether the subtitle list has a selection
     std::string remuxdest;          // value of "remuxdest = "
     std::string cheminremux;        // value of "cheminremux = "
+    bool keepEac3 = false;            // Option::keepeac3 is "1"
+    bool transcoderReadsOgg = true;   // fs::transcoderReadsOggAudio()
 };
 
 struct RunPlan {
@@ -37,7 +39,10 @@ struct RunPlan {
     std::string subFormat;  // "srt", "ass", "sub" or the analysed format
     std::string subLang;
     std::string videoFile;    // basePath + ".h264"
-    std::string audioFile;    // basePath + "." + lower-cased audioFormat
+    std::string audioExtension;  // of the extracted track file (audio_kinds.h), without its dot
+    bool audioConverted = false;  // the transcode step turns this track into basePath + ".ac3"
+    int audioChannels = 0;
+    std::string audioFile;    // basePath + "." + audioExtension
     std::string subFile;      // empty for subtitle formats without a file name
     std::string remuxOutput;  // the file the remux must produce
 };

@@ -60,8 +60,13 @@ RunStep extractStep(const RunPlan& plan, const RunChoices& choices) {
     step.pieces = [plan](const ScriptContext& c) { return extractPieces(plan, c); };
     step.outputs.push_back(temporary(plan.videoFile, 6, 6));
     // A lone dot (no audio format) names no file of this run.
+    // The clean-up script names a track file as the report names its format
+    // when that is its extension too ("film.DTS").
     if (!endsWith(plan.audioFile, "."))
-        step.outputs.push_back(temporary(plan.audioFile, 7, 7, plan.basePath + "." + plan.audioFormat));
+        step.outputs.push_back(temporary(plan.audioFile, 7, 7,
+                                         toLower(plan.audioFormat) == plan.audioExtension
+                                             ? plan.basePath + "." + plan.audioFormat
+                                             : plan.audioFile));
     if (choices.subtitleExtracted && !plan.subFile.empty()) {
         StepOutput subtitle = temporary(plan.subFile, 8, 8);
         if (choices.keepSubtitle) subtitle.role = OutputRole::kept;
@@ -78,7 +83,7 @@ RunStep repairStep(const RunPlan& plan) {
     step.jobStatusNamed = false;
     step.scriptKept = true;
     step.pieces = [plan](const ScriptContext&) { return dtsFixPieces(plan); };
-    std::string repaired = base + "_fixed." + toLower(plan.audioFormat);
+    std::string repaired = base + "_fixed." + plan.audioExtension;
     if (repaired == base + "_fixed.ac3")
         step.outputs.push_back(temporary(repaired, 3, 2));
     else if (repaired == base + "_fixed.dts")
@@ -93,7 +98,7 @@ RunStep repairStep(const RunPlan& plan) {
 RunStep transcodeStep(const RunPlan& plan, const RunChoices& choices) {
     const std::string& base = plan.basePath;
     RunStep step = newStep(StepKind::transcode, eac3toScriptName, "eac3to.exe", transcodingStatus, transcodingJobHead,
-                            {base + (choices.repair ? "_fixed.dts" : ".dts")});
+                            {transcodeInput(plan, choices.repair)});
     step.progressAfter = {70};
     step.pieces = [plan](const ScriptContext& c) { return eac3toPieces(plan, c); };
     step.outputs.push_back(temporary(base + ".ac3", 0, 0));
@@ -126,7 +131,7 @@ RunRecipe makeRecipe(const RunPlan& plan, const RunChoices& choices) {
         if (choices.repair) recipe.steps.push_back(repairStep(plan));
         // The progress marks of a step left out come after the step before.
         else recipe.steps.back().progressAfter.push_back(50);
-        if (choices.transcode) recipe.steps.push_back(transcodeStep(plan, choices));
+        if (choices.transcode && plan.audioConverted) recipe.steps.push_back(transcodeStep(plan, choices));
         else recipe.steps.back().progressAfter.push_back(70);
     }
     recipe.steps.push_back(remuxStep(plan, choices));

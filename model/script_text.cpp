@@ -6,6 +6,7 @@
 
 #include "base/checked.h"
 #include "base/text.h"
+#include "model/audio_kinds.h"
 #include "platform/files.h"
 
 namespace kx {
@@ -14,9 +15,16 @@ namespace {
 
 std::string number(std::int64_t n) { return std::to_string(n); }
 
-bool isDts(std::string_view format) { return format == "dts" || format == "DTS"; }
+bool isDts(const RunPlan& plan) { return plan.audioExtension == "dts"; }
 
 bool externalSubtitle(const ScriptContext& c) { return !c.srtPath.empty(); }
+
+// The charset switch for the external subtitle file, with its blank; empty
+// when its charset is unknown. Only the two names textFileCharset gives pass.
+std::string subCharset(const ScriptContext& c) {
+    if (c.srtCharset != "UTF-8" && c.srtCharset != "windows-1252") return {};
+    return "\"--sub-charset\" \"0:" + c.srtCharset + "\" ";
+}
 
 // The output pieces shared by both remux forms.
 void addOutput(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
@@ -37,14 +45,15 @@ void addOutput(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
 std::string audioInput(const RunPlan& plan, const ScriptContext& c) {
     const std::string base = scriptName(plan.basePath);
     bool fixedAc3 = c.fileExists(plan.basePath + "_fixed.ac3");
-    if (isDts(plan.audioFormat) && c.option(Option::notranscode) != "0") {
+    if (isDts(plan) && c.option(Option::notranscode) != "0") {
         // Nothing transcodes this track: take the repaired DTS, else the extracted one.
         std::string fixedDts = plan.basePath + "_fixed.dts";
         return scriptName(c.fileExists(fixedDts) ? fixedDts : plan.audioFile) + "\" ";
     }
     std::string prefix = (fixedAc3 && c.option(Option::dtsfix) == "1") ? base + "_fixed." : base + ".";
-    if (isDts(plan.audioFormat)) return prefix + (fixedAc3 ? "dts\" " : "ac3\" ");
-    return prefix + scriptName(toLower(plan.audioFormat)) + "\" ";
+    if (isDts(plan)) return prefix + (fixedAc3 ? "dts\" " : "ac3\" ");
+    if (plan.audioConverted && c.option(Option::notranscode) == "0") return base + ".ac3\" ";
+    return prefix + scriptName(plan.audioExtension) + "\" ";
 }
 
 void extractionRemux(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
@@ -56,17 +65,17 @@ void extractionRemux(ScriptPieces& p, const RunPlan& plan, const ScriptContext& 
     p.push_back("\"--language\" \"");
     p.push_back("0:" + plan.audioLang + "\" \"");
     p.push_back(audioInput(plan, c));
-    // The kept DTS file is a raw track file: its one track is 0, and it needs
+    // The kept original is a track file: its one track is 0, and it needs
     // the same delay as the audio track made from it.
-    if (isDts(plan.audioFormat) && c.option(Option::keepdts) == "1" && c.fileExists(plan.basePath + ".ac3")) {
+    if (plan.audioConverted && c.option(Option::keepdts) == "1" && c.fileExists(plan.basePath + ".ac3")) {
         if (plan.audioDelayMs != 0 || plan.audioDelaySeconds != 0)
             p.push_back("\"--sync\" \"0:" + number(audioDelay(plan)) + "\" ");
         p.push_back("\"--compression\" \"0:none\" \"--language\" \"0:" + plan.audioLang + "\" \"" +
-                    scriptName(plan.basePath) + ".dts\" ");
+                    scriptName(plan.audioFile) + "\" ");
     }
     if (subtitleChosen(c) && !plan.subFile.empty())
         p.push_back("\"--language\" \"0:" + plan.subLang + "\" \"" + scriptName(plan.subFile) + "\" ");
-    if (externalSubtitle(c)) p.push_back("\"" + scriptName(c.srtPath) + "\" ");
+    if (externalSubtitle(c)) p.push_back(subCharset(c) + "\"" + scriptName(c.srtPath) + "\" ");
 }
 
 void directRemux(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
@@ -83,7 +92,8 @@ void directRemux(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
     p.push_back("\"-T\" ");
     if (external || c.noSrtChecked) p.push_back("\"-S\" ");
     p.push_back("\"" + scriptName(plan.sourcePath) + "\" ");
-    if (external) p.push_back("\"-s\" \"0\" \"-D\" \"-A\" \"-T\" \"" + scriptName(c.srtPath) + "\" ");
+    if (external)
+        p.push_back("\"-s\" \"0\" \"-D\" \"-A\" \"-T\" " + subCharset(c) + "\"" + scriptName(c.srtPath) + "\" ");
     p.push_back("\"--track-order\" ");
     p.push_back("\"0:" + video + ",0:" + audio);
     if (chosen) p.push_back(",0:" + sub);
@@ -92,6 +102,11 @@ void directRemux(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
 }
 
 }  // namespace
+
+std::string transcodeInput(const RunPlan& plan, bool repaired) {
+    if (!isDts(plan)) return plan.audioFile;
+    return plan.basePath + (repaired ? "_fixed.dts" : ".dts");
+}
 
 std::string scriptName(std::string_view name) { return replaceAll(name, "%", "%%"); }
 
@@ -156,17 +171,22 @@ ScriptPieces extractPieces(const RunPlan& plan, const ScriptContext& context) {
 
 ScriptPieces dtsFixPieces(const RunPlan& plan) {
     return {"delaycut.exe  -fixcrc fix -start 0 -End 0 \"", scriptName(plan.basePath),
-            "." + scriptName(toLower(plan.audioFormat)), "\""};
+            "." + scriptName(plan.audioExtension), "\""};
 }
 
 ScriptPieces eac3toPieces(const RunPlan& plan, const ScriptContext& context) {
     ScriptPieces p;
-    std::string input = "eac3to.exe \"" + scriptName(plan.basePath);
-    p.push_back(context.option(Option::dtsfix) == "0" ? input : input + "_fixed");
-    p.push_back(".dts\"");
+    if (isDts(plan)) {
+        std::string input = "eac3to.exe \"" + scriptName(plan.basePath);
+        p.push_back(context.option(Option::dtsfix) == "0" ? input : input + "_fixed");
+        p.push_back(".dts\"");
+    } else {
+        p.push_back("eac3to.exe \"" + scriptName(plan.audioFile) + "\"");
+    }
     p.push_back(" \"" + scriptName(plan.basePath));
     p.push_back(".ac3\"");
     if (context.option(Option::usesonic) == "0") p.push_back(" -libav");
+    if (ac3Rate(context.option(Option::ac3448)) != 640) p.push_back(" -" + number(ac3Rate(context.option(Option::ac3448))));
     return p;
 }
 

@@ -23,6 +23,7 @@ struct ScriptContext {
     bool subtitleSelected = false;  // the subtitle list has a selection
     bool noSrtChecked = false;      // "no subtitles" is checked
     std::string srtPath;            // external subtitle file, or empty
+    std::string srtCharset;         // its charset (textFileCharset), empty when it could not be read
     std::string frameRate;          // e.g. "23.976"
     // Whether a file exists at the moment the script is written.
     std::function<bool(const std::string& path)> fileExists;
@@ -43,6 +44,10 @@ inline constexpr std::string_view purgeScriptName = "mkvpurge.bat";
 // A name as a script must carry it: every "%" doubled, since the command
 // interpreter expands %...% even between quotes.
 std::string scriptName(std::string_view name);
+
+// The file the transcode reads: the extracted track, for DTS the repaired one
+// when `repaired`.
+std::string transcodeInput(const RunPlan& plan, bool repaired);
 
 // The extraction path is taken when Option::notranscode is "0" or Option::dtsfix is "1".
 bool takesExtractionPath(const ScriptContext& context);

@@ -55,6 +55,11 @@ MoveResult moveNoReplace(const std::string& from, const std::string& to);
 // cannot be trusted with them (Windows), false where every tool takes any name.
 bool renamesAccentedSources();
 
+// Whether the transcoder the scripts call reads Opus and Vorbis tracks: false
+// where it is eac3to (Windows), which reads neither; true where the tool
+// folder's transcoder converts whatever ffmpeg reads.
+bool transcoderReadsOggAudio();
+
 // Bytes available to the user on the volume holding `folder`; 0 on failure.
 std::int64_t freeSpace(const std::string& folder);
 // The process's current folder, ending in a separator.

@@ -144,6 +144,8 @@ inline constexpr std::string_view dtsFixText = "Nettoyer la piste son ";
 inline constexpr std::string_view soundEnableText = "Son du programme";
 inline constexpr std::string_view checkUpdateText = "Vérification Mises à jour au lancement"_cp;
 inline constexpr std::string_view optionsHelpText = "Aide (WEB)";
+inline constexpr std::string_view ac3448Text = "AC3 à 448 kb/s"_cp;
+inline constexpr std::string_view keepEac3Text = "Conserver la piste E-AC3";
 
 // --- The About window's labels ---------------------------------------------
 inline constexpr std::string_view aboutAuthorText = "codé par Orvalde"_cp;
@@ -165,6 +167,14 @@ inline constexpr std::string_view stepFileMissing = "fichier manquant : "_cp;
 inline constexpr std::string_view runCancelled = "traitement annulé"_cp;
 // "Lancer !" while the immediate run goes on.
 inline constexpr std::string_view runAlreadyGoing = "Un traitement est déjà en cours"_cp;
+
+// --- What the analysis says of the audio track ----------------------------------
+// "Audio TrueHD 7.1 : sera converti en AC3 5.1 (640 kb/s)", after "analyse terminée — ".
+inline constexpr std::string_view verdictSeparator = " — "_cp;
+inline constexpr std::string_view verdictAudioHead = "Audio ";
+inline constexpr std::string_view verdictConverted = "sera converti en AC3";
+inline constexpr std::string_view verdictKept = "conservé tel quel"_cp;
+inline constexpr std::string_view verdictNotRead = " (eac3to ne lit pas ce format)";
 
 // --- The desktop programs' command line --------------------------------------
 inline constexpr std::string_view commandHelpText =

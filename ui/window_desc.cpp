@@ -91,6 +91,10 @@ constexpr ControlDesc optionsControls[] = {
     {checkUpdateLabel, "checkUpdateLabel", K::label, checkUpdateText, 340, 150, 200, 20},
     {checkUpdateCheck, "checkUpdateCheck", K::checkBox, "", 560, 148, 20, 20},
     {optionsHelpButton, "optionsHelpButton", K::button, optionsHelpText, 390, 300, 130, 30},
+    {ac3448Label, "ac3448Label", K::label, ac3448Text, 340, 180, 170, 20},
+    {ac3448Check, "ac3448Check", K::checkBox, "", 560, 178, 20, 20},
+    {keepEac3Label, "keepEac3Label", K::label, keepEac3Text, 340, 210, 170, 20},
+    {keepEac3Check, "keepEac3Check", K::checkBox, "", 560, 208, 20, 20},
 };
 
 constexpr ControlDesc aboutControls[] = {

@@ -35,7 +35,8 @@ inline constexpr int deleteTempLabel = 1, deleteTempCheck = 2, optionsFrame = 3,
                      remuxPathButton = 52, remuxPathField = 53, muxSrtLabel = 54, muxSrtCheck = 55,
                      useSonicLabel = 56, useSonicCheck = 57, dtsFixLabel = 58, dtsFixCheck = 59,
                      soundEnableLabel = 60, soundEnableCheck = 61, checkUpdateLabel = 62, checkUpdateCheck = 63,
-                     optionsHelpButton = 64;
+                     optionsHelpButton = 64, ac3448Label = 71, ac3448Check = 72, keepEac3Label = 73,
+                     keepEac3Check = 74;
 
 // About window.
 inline constexpr int aboutAuthorLabel = 5, aboutTitleLabel = 6, aboutThanksLabel = 7, aboutSiteLabel = 8,

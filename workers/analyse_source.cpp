@@ -2,6 +2,7 @@
 #include "workers/analyse_source.h"
 
 #include "base/encoding.h"
+#include "model/audio_kinds.h"
 #include "platform/files.h"
 #include "ui/ui.h"
 
@@ -14,6 +15,18 @@ void fill(Ui& ui, int control, const std::vector<std::string>& items) {
         ui.addItem(control, item);
         ui.select(control, 0);
     }
+}
+
+// What becomes of the first audio track (the one chosen after the analysis)
+// with the settings of now, after a dash; empty without audio.
+std::string audioVerdictOf(const ReportScan& scan, Settings& settings) {
+    if (scan.audioRecords.empty()) return {};
+    const TrackRecord& track = scan.tracks[scan.audioRecords.front()];
+    AudioTreatment audio = audioTreatment(track.format, track.profile, track.channels,
+                                          settings.isOn(Option::keepeac3), fs::transcoderReadsOggAudio());
+    const bool converting = settings.isOff(Option::notranscode);
+    return std::string(verdictSeparator) +
+           audioVerdict(audio, track.channels, converting, ac3Rate(settings.getOption(Option::ac3448)));
 }
 
 }  // namespace
@@ -36,7 +49,7 @@ void analyseSource(AppContext& context) {
     fill(ui, subtitleCombo, scan.subtitleItems);
     fill(ui, videoCombo, scan.videoItems);
     ui.setText(frameRateField, frameRate);
-    ui.setStatus(analysisDoneLowerStatus);
+    ui.setStatus(std::string(analysisDoneLowerStatus) + audioVerdictOf(scan, context.settings));
     if (context.settings.isOn(Option::soundenable)) context.desktop.playSound();
 }
 

@@ -1,7 +1,9 @@
 // The handlers' work on the session, the lists and the queue.
 #include "workers/handlers.h"
 
+#include "base/encoding.h"
 #include "base/text.h"
+#include "platform/files.h"
 #include "ui/ui.h"
 
 namespace kx {
@@ -70,6 +72,8 @@ RunPlan currentRunPlan(AppContext& context) {
         return s.source.runInputs(context.settings.getOption(Option::remuxdest),
                                   context.settings.getOption(Option::cheminremux));
     });
+    in.keepEac3 = context.settings.isOn(Option::keepeac3);
+    in.transcoderReadsOgg = fs::transcoderReadsOggAudio();
     return makeRunPlan(in);
 }
 
@@ -84,6 +88,8 @@ ScriptContext currentScriptContext(AppContext& context) {
         c.frameRate = s.source.frameRate;
     });
     c.fileExists = [&files = context.files](const std::string& path) { return files.exists(path); };
+    if (!c.srtPath.empty())
+        if (auto bytes = context.files.readFile(c.srtPath)) c.srtCharset = std::string(textFileCharset(*bytes));
     return c;
 }
 

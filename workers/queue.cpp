@@ -49,7 +49,8 @@ JobEnd runJob(AppContext& context, const Job& job, const std::optional<StopSigna
         if (!runner.ok()) break;
         const bool shown = step.kind == StepKind::remux || (step.kind == StepKind::transcode && transcode) ||
                            (step.kind == StepKind::repair && repairNow) ||
-                           (step.kind == StepKind::extract && (transcode || repairNow));
+                           (step.kind == StepKind::extract &&
+                            (transcode || repairNow || recipe.find(StepKind::extract)));
         if (!shown) continue;
         ui.setStatus(step.jobStatus(job.name));
         // A step the job does not have, or whose script is gone, is not started.

@@ -70,6 +70,8 @@ char separator() { return '/'; }
 
 bool renamesAccentedSources() { return false; }
 
+bool transcoderReadsOggAudio() { return true; }
+
 std::optional<std::string> readFile(const std::string& path) {
     int fd = ::open(native(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;

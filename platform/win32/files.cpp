@@ -113,6 +113,8 @@ char separator() { return '\\'; }
 
 bool renamesAccentedSources() { return true; }
 
+bool transcoderReadsOggAudio() { return false; }
+
 std::optional<std::string> readFile(const std::string& path) {
     Handle h(CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

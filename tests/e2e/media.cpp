@@ -115,8 +115,20 @@ Sources::Sources() {
                          path("french.dts"), "--language", "0:fre", path("french.srt")};
     const Args damaged = {"mkvmerge", "-q", "-o", path("damaged.mkv"), path("video25.mkv"), "--language", "0:fre",
                           path("damaged.ac3")};
-    bool made = make(video25) && make(video24) && make(dts) && make(ac3) && make(film) && make(film24) &&
-                damageAc3(path("english.ac3"), path("damaged.ac3"), error_) && make(damaged);
+    // One track of each format a box cannot play, and an AC3 one: 1 s each.
+    auto tone = [&](const char* codec, const char* layout, const std::string& file) {
+        return ff + Args{"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000", "-t", "1", "-af",
+                         std::string("aformat=channel_layouts=") + layout, "-c:a", codec, "-strict", "-2", path(file)};
+    };
+    const Args formats = Args{"mkvmerge", "-q", "-o", path("formats.mkv"), path("video25.mkv"), "--language",
+                              "0:fre", path("flac.mka"), "--language", "0:eng", path("truehd.mka"), "--language",
+                              "0:ger", path("opus.mka"), "--language", "0:ita", path("pcm.mka"), "--language",
+                              "0:por", path("eac3.mka"), "--language", "0:eng", path("english.ac3")};
+    spill(path("latin1.srt"), "1\r\n00:00:00,200 --> 00:00:01,000\r\nCaf\xE9 cr\xE8me \xE0 l'\xE9t\xE9\r\n");
+    bool made = make(tone("flac", "7.1", "flac.mka")) && make(tone("truehd", "5.1", "truehd.mka")) &&
+                make(tone("libopus", "5.1", "opus.mka")) && make(tone("pcm_s24le", "5.1", "pcm.mka")) &&
+                make(tone("eac3", "5.1", "eac3.mka")) && make(video25) && make(video24) && make(dts) && make(ac3) && make(film) && make(film24) &&
+                damageAc3(path("english.ac3"), path("damaged.ac3"), error_) && make(damaged) && make(formats);
     if (!made && error_.empty()) error_ = "the sources could not be made";
 }
 
@@ -152,6 +164,12 @@ std::vector<Track> tracksOf(const std::string& file) {
         tracks.push_back(track);
     }
     return tracks;
+}
+
+std::string firstAudio(const std::string& file) {
+    return run({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
+                "stream=codec_name,channels,channel_layout,bit_rate:format=duration", "-of", "default=nw=1", file})
+        .out;
 }
 
 std::string mkvinfo(const std::string& file) { return run({"mkvinfo", file}).out; }

@@ -30,6 +30,10 @@ std::string missingTools();
 //                a few frames, so their CRCs fail.
 //   english.ac3  the English AC3 track as a raw file.
 //   outside.srt  subtitles that no source holds.
+//   formats.mkv  H.264 25 fps (2 s); 1 s audio tracks: French FLAC 7.1, English
+//                TrueHD 5.1, German Opus 5.1, Italian 24-bit PCM 5.1,
+//                Portuguese E-AC3 5.1, English AC3 stereo.
+//   latin1.srt   subtitles in Windows-1252 ("Café crème à l'été").
 class Sources {
 public:
     Sources();
@@ -62,6 +66,9 @@ struct Track {
 // The tracks of a Matroska file as `mkvmerge -J` sees them; empty when the
 // file is not one.
 std::vector<Track> tracksOf(const std::string& file);
+// ffprobe's codec_name, channels, channel_layout and bit_rate lines for the
+// first audio track of the file, and the file's duration line.
+std::string firstAudio(const std::string& file);
 // `mkvinfo` of the file.
 std::string mkvinfo(const std::string& file);
 // What ffmpeg says when it decodes the file's audio with CRC checks on

@@ -276,3 +276,88 @@ TEST_F(RealMedia, TrackFileOfTheUsersOwnStopsTheRunUntouched) {
     EXPECT_FALSE(std::filesystem::exists(f / "films/film_remux.mkv"));
     EXPECT_TRUE(sameAsSource("film.ac3", "english.ac3"));
 }
+
+namespace {
+
+struct FormatCase {
+    int item;  // in the audio list of formats.mkv
+    std::vector<std::pair<std::string, std::string>> options;
+    std::string codec;     // of the result's audio, mkvmerge -J
+    std::string language;
+    std::string ffprobe;   // lines the result's audio shows to ffprobe
+};
+
+}  // namespace
+
+TEST_F(RealMedia, EveryFormatABoxCannotPlayBecomesAc3) {
+    const FormatCase cases[] = {
+        {0, {}, "AC-3", "fre", "channel_layout=5.1(side)\nbit_rate=640000"},  // FLAC 7.1, the LFE kept
+        {1, {}, "AC-3", "eng", "channels=6"},                                // TrueHD 5.1
+        {2, {}, "AC-3", "ger", "channels=6"},                                // Opus
+        {3, {{"ac3448", "1"}}, "AC-3", "ita", "channels=6\nchannel_layout=5.1(side)\nbit_rate=448000"},  // PCM 24
+        {4, {}, "AC-3", "por", "channels=6"},                                // E-AC3
+        {4, {{"keepeac3", "1"}}, "E-AC-3", "por", "codec_name=eac3"},        // E-AC3 kept
+    };
+    for (const FormatCase& c : cases) {
+        SCOPED_TRACE(c.item);
+        std::filesystem::remove_all(f / "films");
+        std::filesystem::create_directory(f / "films");
+        place("formats.mkv");
+        options({{"ac3448", "0"}, {"keepeac3", "0"}});
+        options(c.options);
+        auto t = drive(f, open() + "select 30 " + std::to_string(c.item) + "\nclick 27\nwait\n");
+        ASSERT_TRUE(t.has(success)) << t.text();
+        std::string result = f / "films/film_remux.mkv";
+        std::vector<Track> audio = ofType(media::tracksOf(result), "audio");
+        ASSERT_EQ(audio.size(), 1u);
+        EXPECT_EQ(audio[0].codec, c.codec);
+        EXPECT_EQ(audio[0].language, c.language);
+        std::string probe = media::firstAudio(result);
+        EXPECT_NE(probe.find(c.ffprobe), std::string::npos) << probe;
+        EXPECT_NE(probe.find("duration=2.0"), std::string::npos) << probe;
+        EXPECT_EQ(films(), (std::vector<std::string>{"film.mkv", "film_remux.mkv"}));
+    }
+}
+
+TEST_F(RealMedia, KeptOriginalFlacFollowsTheAc3) {
+    place("formats.mkv");
+    options({{"keepdts", "1"}});
+    auto t = drive(f, open() + "click 27\nwait\n");
+    ASSERT_TRUE(t.has(success)) << t.text();
+    std::vector<Track> audio = ofType(media::tracksOf(f / "films/film_remux.mkv"), "audio");
+    ASSERT_EQ(audio.size(), 2u) << describe(audio);
+    EXPECT_EQ(audio[0].codec, "AC-3");
+    EXPECT_EQ(audio[1].codec, "FLAC");
+    EXPECT_EQ(audio[1].channels, 8);
+    EXPECT_EQ(audio[1].language, "fre");
+}
+
+TEST_F(RealMedia, QueuedAc3JobTurnsGreen) {
+    place("formats.mkv");
+    auto t = drive(f, open() + "select 30 5\nclick 19\nwait\nclick 38\nwait\nshow 37\n");
+    EXPECT_TRUE(t.has("37 row 0: film | " + f / "films/film.mkv | AC3 |  | green")) << t.text();
+    std::vector<Track> audio = ofType(media::tracksOf(f / "films/film_remux.mkv"), "audio");
+    ASSERT_EQ(audio.size(), 1u);
+    EXPECT_EQ(audio[0].codec, "AC-3");
+    EXPECT_EQ(audio[0].channels, 2);
+    EXPECT_EQ(audio[0].language, "eng");
+    EXPECT_NE(media::firstAudio(f / "films/film_remux.mkv").find("duration=2.0"), std::string::npos);
+}
+
+TEST_F(RealMedia, Windows1252SubtitleKeepsItsAccents) {
+    std::string srt = f / "films/latin1.srt";
+    place("film.mkv");
+    std::filesystem::copy_file(sources_->path("latin1.srt"), srt);
+    for (const char* path : {"0", "1"}) {
+        SCOPED_TRACE(path);
+        options({{"notranscode", path}});
+        auto t = drive(f, open() + "file " + srt + "\nclick 26\nclick 27\nwait\n");
+        ASSERT_TRUE(t.has(success)) << t.text();
+        std::string result = f / "films/film_remux.mkv";
+        std::vector<Track> subtitles = ofType(media::tracksOf(result), "subtitles");
+        ASSERT_EQ(subtitles.size(), 1u);
+        std::string text = media::extractedTrack(result, subtitles[0].id, f / "check.srt");
+        EXPECT_NE(text.find("Café crème à l'été"), std::string::npos) << text;
+        std::filesystem::remove(result);
+    }
+}

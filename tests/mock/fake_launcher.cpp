@@ -160,7 +160,8 @@ Plan planEac3to(const std::vector<std::string>& a) {
 Plan planMkvmerge(const std::vector<std::string>& a) {
     static const std::set<std::string> withValue = {
         "-o", "--output", "--default-duration", "--compression", "--sync", "--language", "-a", "--audio-tracks",
-        "-d", "--video-tracks", "-s", "--subtitle-tracks", "--track-order", "--track-name", "--title"};
+        "-d", "--video-tracks", "-s", "--subtitle-tracks", "--track-order", "--track-name", "--title",
+        "--sub-charset"};
     Plan p;
     std::string output;
     for (std::size_t k = 0; k < a.size(); ++k) {

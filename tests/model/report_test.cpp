@@ -44,6 +44,8 @@ TEST(ReportScan, TwoAudioTracksSubtitlesAndVideo) {
     EXPECT_EQ(t[0].delayMilliseconds, "");
     EXPECT_EQ(t[1].delaySeconds, "1");
     EXPECT_EQ(t[1].delayMilliseconds, "23");
+    EXPECT_EQ(t[1].channels, 6);
+    EXPECT_EQ(t[2].channels, 0);  // no "Channel(s)" line
     // "Language" is not the last line of Audio #2: und.
     EXPECT_EQ(t[2].format, "EAC3");
     EXPECT_EQ(t[2].language, "und");

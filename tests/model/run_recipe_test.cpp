@@ -64,13 +64,14 @@ TEST(RunRecipe, StepsTextsAndMarksFollowTheChoices) {
 }
 
 TEST(RunRecipe, TemporariesKeptSubtitleAndCleanUpNames) {
-    // An AC3 track repaired and transcoded: the repaired file once, the
-    // transcoded file and the extracted track (same name) once.
+    // An AC3 track repaired: a box plays AC3, so nothing transcodes it even
+    // with transcoding on; the clean-up script names it as the report does.
     RunRecipe recipe = makeRecipe(planOf("AC3"), {true, true, true, true, false});
-    EXPECT_EQ(recipe.temporaries(), (Strings{"D:\\F\\a.ac3", "D:\\F\\a - Log.txt", "D:\\F\\a_log.txt",
-                                             "D:\\F\\a_fixed.ac3", "D:\\F\\a.h264", "D:\\F\\a.srt"}));
-    EXPECT_EQ(recipe.purgeNames(), (Strings{"D:\\F\\a.ac3", "D:\\F\\a_fixed.ac3", "D:\\F\\a_log.txt",
-                                            "D:\\F\\a - log.txt", "D:\\F\\a.h264", "D:\\F\\a.srt"}));
+    EXPECT_EQ(recipe.find(StepKind::transcode), nullptr);
+    EXPECT_EQ(recipe.temporaries(), (Strings{"D:\\F\\a_log.txt", "D:\\F\\a_fixed.ac3", "D:\\F\\a.h264",
+                                             "D:\\F\\a.ac3", "D:\\F\\a.srt"}));
+    EXPECT_EQ(recipe.purgeNames(), (Strings{"D:\\F\\a_fixed.ac3", "D:\\F\\a_log.txt", "D:\\F\\a.h264",
+                                            "D:\\F\\a.AC3", "D:\\F\\a.srt"}));
     EXPECT_EQ(recipe.keptSubtitle(), "");
     recipe = makeRecipe(planOf("DTS"), {true, false, false, true, true});
     EXPECT_EQ(recipe.temporaries(), (Strings{"D:\\F\\a.h264", "D:\\F\\a.dts"}));

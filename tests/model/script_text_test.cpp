@@ -266,7 +266,7 @@ TEST(PurgeScript, NamesExactlyTheFilesTheJobMakes) {
     // external file of the same name stays); nothing at all on the direct path.
     s.set(Option::dtsfix, "0");
     s.context.subtitleSelected = false;
-    EXPECT_EQ(purge(plan(""), s), transcoded);
+    EXPECT_EQ(purge(plan(""), s), "del \"D:\\F\\a.h264\"\r\n");
     s.context.subtitleSelected = true;
     s.context.srtPath = "D:\\F\\a.srt";
     EXPECT_EQ(purge(p, s), transcoded + "del \"D:\\F\\a.DTS\"\r\n");

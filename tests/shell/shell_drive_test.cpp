@@ -43,7 +43,7 @@ TEST(OptionsWindow, BoxesFollowTheFileAndOkWritesIt) {
     EXPECT_EQ(folder.read("options.txt"),
               "deletetemp = 0\r\nkeepdts = 1\r\ncreatelog=1\r\ncheminremux = /films/\r\ndtsfix = 1\r\n"
               "deletebat = 1\r\ncreatelog = 1\r\nopenlog = 0\r\nnotranscode = 0\r\nremuxdest = 0\r\nmuxsrt = 1\r\n"
-              "usesonic = 0\r\nsoundenable = 1\r\ncheckupdate = 0\r\n");
+              "usesonic = 0\r\nsoundenable = 1\r\ncheckupdate = 0\r\nac3448 = 0\r\nkeepeac3 = 0\r\n");
 }
 
 TEST(OptionsWindow, RemuxFolderChosenThenCancelled) {

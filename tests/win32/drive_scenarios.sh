@@ -136,7 +136,7 @@ immediate() {  # immediate LOCALE
   srt=$(winpath "$root/Hélène & Cie (1)/sous-titres/le film.srt")
   films=$(winpath "$root/films & (co) 100%/le film (2) 50%")
   check "immediate run ($1): names reach the tools intact" \
-    has_line "$p/Applications/calls.txt" "mkvmerge|-o|$(winpath "$result")|--default-duration|0:25.000fps|--compression|0:none|$films.h264|--sync|0:1500|--compression|0:none|--language|0:fre|$films.ac3|$srt"
+    has_line "$p/Applications/calls.txt" "mkvmerge|-o|$(winpath "$result")|--default-duration|0:25.000fps|--compression|0:none|$films.h264|--sync|0:1500|--compression|0:none|--language|0:fre|$films.ac3|--sub-charset|0:UTF-8|$srt"
   check "immediate run ($1): scripts and temporaries gone" \
     test ! -e "$p/mkvmerge.bat" -a ! -e "$p/mkvextract.bat" -a ! -e "$root/films & (co) 100%/le film (2) 50%.h264"
   if [ -n "$linux_build" ] && [ "$1" = fr_FR.UTF-8 ]; then

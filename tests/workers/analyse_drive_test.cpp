@@ -40,7 +40,7 @@ TEST(Analysis, OuvrirListsTheTracksAndSelectsTheFirstOnes) {
                                "\nclick 36\nwait\nshow 31\nshow 30\nshow 28\nshow 21\nshow 35\n");
     std::vector<std::string> expected = {
         "status: Choisir un fichier", "status: Choisir un fichier", "status: Analyse terminée",
-        "status: analyse terminée", "sound",
+        "status: analyse terminée — Audio AC3 5.1 : conservé tel quel", "sound",
         "31 items: 1", "31 item 0: track #1  AVC  ", "31 selected: 0",
         "30 items: 2", "30 item 0: track #2  AC3  French", "30 item 1: track #3  EAC3  und", "30 selected: 0",
         "28 items: 3", "28 item 0: track #4  UTF8  French", "28 item 1: track #5  PGS  und",
@@ -64,7 +64,8 @@ TEST(Analysis, NoReportKeepsThePreviousFrameRateAndListsNothing) {
     auto t = drive(folder, "file " + folder / "a.mkv" + "\nclick 36\nwait\nclick 39\nshow 21\n" +
                                "file " + folder / "b.mkv" + "\nclick 36\nwait\nshow 21\nshow 30\n");
     EXPECT_FALSE(t.has("sound"));
-    EXPECT_EQ(t.count("status: analyse terminée"), 2) << t.text();
+    EXPECT_EQ(t.count("status: analyse terminée — Audio AC3 5.1 : conservé tel quel"), 1) << t.text();
+    EXPECT_EQ(t.count("status: analyse terminée"), 1) << t.text();  // b.mkv: no report, no verdict
     std::vector<std::string> tail(t.lines.end() - 3, t.lines.end());
     std::vector<std::string> expected = {"21 text: 23.976", "30 items: 0", "30 selected: -1"};
     EXPECT_EQ(tail, expected) << t.text();

@@ -20,7 +20,8 @@ TEST(AnalysisWorker, ReportFillsTheListsAndSelectsTheFirstItems) {
               (Strings{"track #4  UTF8  French", "track #5  PGS  und", "track #6  ASS  Lossless"}));
     for (int list : {videoCombo, audioCombo, subtitleCombo}) EXPECT_EQ(b.ui.selected(list), 0) << list;
     EXPECT_EQ(b.ui.text(frameRateField), "23.976");
-    EXPECT_EQ(b.ui.journal(), (Strings{"status: analyse terminée", "sound"}));
+    // The verdict on the first audio track follows the status.
+    EXPECT_EQ(b.ui.journal(), (Strings{"status: analyse terminée — Audio AC3 : conservé tel quel", "sound"}));
 
     AppState s = b.state.snapshot();
     EXPECT_EQ(s.source.frameRate, "23.976");
@@ -65,6 +66,7 @@ TEST(AnalysisWorker, NoReportOrAFolderInItsPlaceListsNothingAndKeepsTheFrameRate
     b.openFilm("c.mkv");
     EXPECT_EQ(b.ui.itemCount(audioCombo), 0);
     EXPECT_EQ(b.ui.text(frameRateField), "23.976");
-    EXPECT_EQ(b.ui.journal(), Strings(3, "status: analyse terminée"));  // and no sound
+    EXPECT_EQ(b.ui.journal(), (Strings{"status: analyse terminée — Audio AC3 : conservé tel quel",
+                                       "status: analyse terminée", "status: analyse terminée"}));  // no sound
     EXPECT_EQ(b.desktop.sounds(), 0);
 }

@@ -146,3 +146,25 @@ TEST_F(QueueRun, RemuxFailingAfterWritingPartOfTheResultTurnsRed) {
     run();
     EXPECT_EQ(b.ui.rowColour(queueList, 0), RowColour::red);
 }
+
+TEST_F(QueueRun, AnAc3JobRunsTheToolsTheImmediateRunRuns) {
+    // The immediate run of the AC3 track, then the same choice as a job.
+    b.openFilm("film.mkv");
+    b.ui.select(audioCombo, 1);  // track 3, AC3
+    b.launcher.forget();
+    b.runImmediate();
+    const Strings immediate = b.launcher.toolNames();
+    std::filesystem::remove(result("film"));
+    std::filesystem::remove(b.films + "film.srt");  // the subtitle the run left beside the source
+    b.openFilm("film.mkv");
+    b.ui.select(audioCombo, 1);
+    b.addJob();
+    ASSERT_EQ(b.ui.row(queueList, 0).size(), 4u);
+    EXPECT_EQ(b.ui.row(queueList, 0)[2], "AC3");
+    EXPECT_EQ(b.namesIn(job(1)), (Strings{"mkvextract.bat", "mkvmerge.bat", "mkvpurge.bat"}));
+    run();
+    EXPECT_EQ(b.ui.rowColour(queueList, 0), RowColour::green);
+    Strings queued = b.launcher.toolNames();
+    EXPECT_EQ(queued, (Strings{"mkvextract.exe", "mkvmerge.exe"}));
+    EXPECT_EQ(immediate, queued);
+}
