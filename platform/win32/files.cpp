@@ -130,11 +130,16 @@ std::optional<std::string> readFile(const std::string& path) {
     return data;
 }
 
-bool writeFile(const std::string& path, std::string_view data) {
-    Handle h = openForWriting(path, GENERIC_WRITE, CREATE_ALWAYS);
+// Opens `path` as asked, writes `data` and closes it; false when any of it fails.
+static bool writeWith(const std::string& path, std::string_view data, DWORD access, DWORD disposition) {
+    Handle h = openForWriting(path, access, disposition);
     if (!h.valid()) return false;
     bool ok = writeAll(h.get(), data);
     return h.close() && ok;
+}
+
+bool writeFile(const std::string& path, std::string_view data) {
+    return writeWith(path, data, GENERIC_WRITE, CREATE_ALWAYS);
 }
 
 // The file a link leads to, as a wide path; the path itself when it is no link.
@@ -172,10 +177,7 @@ bool replaceFile(const std::string& path, std::string_view data) {
 }
 
 bool appendFile(const std::string& path, std::string_view data) {
-    Handle h = openForWriting(path, FILE_APPEND_DATA, OPEN_ALWAYS);
-    if (!h.valid()) return false;
-    bool ok = writeAll(h.get(), data);
-    return h.close() && ok;
+    return writeWith(path, data, FILE_APPEND_DATA, OPEN_ALWAYS);
 }
 
 std::int64_t fileSize(const std::string& path) {

@@ -20,6 +20,10 @@
 
 namespace kx::test {
 
+// A run's verdict as the fake front end notes it.
+inline const std::string success = "message: Le traitement s'est bien passé";
+inline const std::string failure = "message: Il y'a eu un problème lors du traitement";
+
 // The settings as delivered with the program.
 std::string deliveredOptions();
 // MediaInfo reports (CR LF lines). A film with a video track (25 fps), a DTS

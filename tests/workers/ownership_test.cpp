@@ -22,8 +22,6 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-const std::string success = "message: Le traitement s'est bien passé";
-const std::string failure = "message: Il y'a eu un problème lors du traitement";
 
 // Every file under a folder with its bytes, names relative to the folder.
 std::map<std::string, std::string> snapshot(const Bench& b, const std::string& folder) {

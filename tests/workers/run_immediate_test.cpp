@@ -15,8 +15,6 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-const std::string success = "message: Le traitement s'est bien passé";
-const std::string failure = "message: Il y'a eu un problème lors du traitement";
 const std::string remuxFailed =
     "Il y'a eu un problème lors du traitement\r\nÉtape en échec : mkvmerge (code de sortie 2)";
 const std::string refusedRun = "message: Le fichier source serait écrasé : traitement annulé";
