@@ -21,7 +21,6 @@ namespace {
 
 void writeLog(AppContext& context, const RunRecipe& recipe, const std::string& home, const std::string& sourceFolder,
               int remuxStatus, const std::string& ending) {
-    Settings& settings = context.settings;
     FileSystem& files = context.files;
     const RunPlan& plan = recipe.plan;
     RunLogSources sources;
@@ -29,10 +28,16 @@ void writeLog(AppContext& context, const RunRecipe& recipe, const std::string& h
     sources.sourceStem = sourceFolder + plan.baseName;
     sources.extractBat = files.readFile(home + "extract.bat");
     sources.mediaInfo = files.readFile(home + "mediainfo.txt");
-    if (toLower(plan.audioFormat) == "dts" && settings.isOff(Option::notranscode))
-        sources.mkvextractBat = files.readScriptFile(home + std::string(extractScriptName));
-    sources.transcoderLog = files.readFile(sourceFolder + plan.baseName + " - Log.txt");
-    sources.mkvmergeBat = files.readScriptFile(home + std::string(remuxScriptName));
+    // What the recipe's steps wrote: the extraction script and the
+    // transcoder's own log when the run transcoded, and the remux script.
+    const RunStep* extract = recipe.find(StepKind::extract);
+    const RunStep* transcode = recipe.find(StepKind::transcode);
+    const RunStep* remux = recipe.find(StepKind::remux);
+    if (extract && transcode) sources.mkvextractBat = files.readScriptFile(home + std::string(extract->script));
+    if (transcode)
+        for (const StepOutput& output : transcode->outputs)
+            if (output.toolLog) sources.transcoderLog = files.readFile(output.path);
+    if (remux) sources.mkvmergeBat = files.readScriptFile(home + std::string(remux->script));
     sources.remuxStatus = remuxStatus;
     sources.ending = ending;
     files.writeFile(home + "log.txt", runLogText(sources));
