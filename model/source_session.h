@@ -40,6 +40,8 @@ struct SourceSession {
     // What an analysis found: the tracks, the frame rate when the report has
     // one, the lists and their first items chosen.
     void takeScan(const ReportScan& scan);
+    // Whether the analysis found any track at all.
+    bool hasTracks() const { return !videoItems.empty() || !audioItems.empty() || !subtitleItems.empty(); }
     // The external subtitle (a cancelled choice gives an empty path) put at
     // the top of the subtitle list and chosen.
     void addExternalSubtitle(const std::string& srt);

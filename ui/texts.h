@@ -176,6 +176,15 @@ inline constexpr std::string_view verdictConverted = "sera converti en AC3";
 inline constexpr std::string_view verdictKept = "conservé tel quel"_cp;
 inline constexpr std::string_view verdictNotRead = " (eac3to ne lit pas ce format)";
 
+// --- What an analysis that finds nothing, or a doubtful frame rate, says ------------
+inline constexpr std::string_view noTrackFound =
+    "Aucune piste n'a été trouvée dans ce fichier : il est peut-être abîmé, ou ce n'est pas un "
+    "fichier Matroska. Choisissez un autre fichier."_cp;
+inline constexpr std::string_view noTrackToProcess = "Aucune piste à traiter : choisissez un autre fichier"_cp;
+// "La cadence d'images trouvée semble fausse : 0.599 images/s (attendue entre 10 et 121)".
+inline constexpr std::string_view frameRateDoubtfulHead = "La cadence d'images trouvée semble fausse : "_cp;
+inline constexpr std::string_view frameRateDoubtfulTail = " images/s (attendue entre 10 et 121)";
+
 // --- The desktop programs' command line --------------------------------------
 inline constexpr std::string_view commandHelpText =
     "Usage : klarbrix [OPTION] [FICHIER.mkv]\n"

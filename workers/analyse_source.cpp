@@ -29,6 +29,31 @@ std::string audioVerdictOf(const ReportScan& scan, Settings& settings) {
            audioVerdict(audio, track.channels, converting, ac3Rate(settings.getOption(Option::ac3448)));
 }
 
+// A frame rate a video can have: 10 to 121 images a second. A rate read
+// wrongly from the report (0.599) would give a result of a wrong length.
+// Read with a dot whatever the system's locale ("23.976").
+bool plausibleFrameRate(const std::string& rate) {
+    double value = 0, scale = 0;
+    bool digits = false;
+    for (char c : rate) {
+        if (c == '.' && scale == 0) {
+            scale = 1;
+        } else if (c >= '0' && c <= '9') {
+            digits = true;
+            if (scale == 0) {
+                value = value * 10 + (c - '0');
+            } else {
+                scale /= 10;
+                value += (c - '0') * scale;
+            }
+            if (value > 1000) return false;
+        } else {
+            break;
+        }
+    }
+    return digits && value >= 10.0 && value <= 121.0;
+}
+
 }  // namespace
 
 void analyseSource(AppContext& context) {
@@ -40,8 +65,11 @@ void analyseSource(AppContext& context) {
     if (auto report = context.files.readFile(s.homeFolder + "mediainfo.txt")) lines = reportLinesOf(*report);
     ReportScan scan = scanReport(lines);
 
+    const bool found = !scan.videoItems.empty() || !scan.audioItems.empty() || !scan.subtitleItems.empty();
     std::string frameRate = context.state.with([&](AppState& st) {
         st.source.takeScan(scan);
+        // Nothing found: nothing of the previous file may stay shown.
+        if (!found) st.source.frameRate.clear();
         return st.source.frameRate;
     });
     Ui& ui = context.ui;
@@ -51,6 +79,12 @@ void analyseSource(AppContext& context) {
     ui.setText(frameRateField, frameRate);
     ui.setStatus(std::string(analysisDoneLowerStatus) + audioVerdictOf(scan, context.settings));
     if (context.settings.isOn(Option::soundenable)) context.desktop.playSound();
+    if (!found) {
+        ui.messageBox(informationTitle, noTrackFound);
+    } else if (scan.frameRate && !plausibleFrameRate(frameRate)) {
+        ui.messageBox(informationTitle,
+                      std::string(frameRateDoubtfulHead) + frameRate + std::string(frameRateDoubtfulTail));
+    }
 }
 
 }  // namespace kx

@@ -81,6 +81,8 @@ void addJob(AppContext& context, const JobQueue::Place& place) {
     FileSystem& files = context.files;
     ui.setStatus(writingScriptsStatus);
     waitForAnalysis(context);
+    if (!context.state.with([](AppState& s) { return s.source.hasTracks(); }))
+        return refuseJob(context, place, noTrackToProcess);
 
     RunPlan plan = currentRunPlan(context);
     const std::string& folder = place.folder;

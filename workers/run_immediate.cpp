@@ -50,6 +50,10 @@ void runImmediate(AppContext& context, std::optional<StopSignal> stop) {
     Settings& settings = context.settings;
     FileSystem& files = context.files;
     waitForAnalysis(context);
+    if (!context.state.with([](AppState& s) { return s.source.hasTracks(); })) {
+        ui.messageBox(informationTitle, noTrackToProcess);
+        return;
+    }
 
     RunPlan plan = currentRunPlan(context);
     AppState state = context.state.snapshot();

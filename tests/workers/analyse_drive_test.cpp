@@ -52,7 +52,7 @@ TEST(Analysis, OuvrirListsTheTracksAndSelectsTheFirstOnes) {
               folder / "Applications\n" + folder / "film 100%.mkv\n--LogFile=" + folder / "mediainfo.txt\n");
 }
 
-TEST(Analysis, NoReportKeepsThePreviousFrameRateAndListsNothing) {
+TEST(Analysis, NoReportListsNothingAndClearsThePreviousFrameRate) {
     ProgramFolder folder;
     installMediaInfo(folder, fixture("two_audio_tracks.txt"));
     // This MediaInfo writes no report for b.mkv.
@@ -66,8 +66,10 @@ TEST(Analysis, NoReportKeepsThePreviousFrameRateAndListsNothing) {
     EXPECT_FALSE(t.has("sound"));
     EXPECT_EQ(t.count("status: analyse terminée — Audio AC3 5.1 : conservé tel quel"), 1) << t.text();
     EXPECT_EQ(t.count("status: analyse terminée"), 1) << t.text();  // b.mkv: no report, no verdict
+    EXPECT_TRUE(t.has("message: Aucune piste n'a été trouvée dans ce fichier : il est peut-être abîmé, ou ce n'est "
+                      "pas un fichier Matroska. Choisissez un autre fichier.")) << t.text();
     std::vector<std::string> tail(t.lines.end() - 3, t.lines.end());
-    std::vector<std::string> expected = {"21 text: 23.976", "30 items: 0", "30 selected: -1"};
+    std::vector<std::string> expected = {"21 text: ", "30 items: 0", "30 selected: -1"};
     EXPECT_EQ(tail, expected) << t.text();
     EXPECT_TRUE(t.has("21 text: ")) << t.text();  // "Annuler" emptied the field in between
 }

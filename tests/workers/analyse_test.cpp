@@ -2,6 +2,7 @@
 // report read back into the track table, the lists and the frame rate.
 #include <gtest/gtest.h>
 
+#include "base/encoding.h"
 #include "mock/bench.h"
 
 using namespace kx;
@@ -48,7 +49,10 @@ TEST(AnalysisWorker, ReportFillsTheListsAndSelectsTheFirstItems) {
     EXPECT_EQ(b.read(b.program + "mediainfo.txt"), twoAudioReport());
 }
 
-TEST(AnalysisWorker, NoReportOrAFolderInItsPlaceListsNothingAndKeepsTheFrameRate) {
+// A failing MediaInfo, no report or a folder in its place: nothing is listed,
+// nothing of the previous file stays shown, the user is told, and neither a
+// run nor a job starts on it.
+TEST(AnalysisWorker, NoTrackFoundIsToldClearsThePreviousFileAndRefusesRuns) {
     Bench b;
     b.option(Option::soundenable, "0");
     b.openFilm("a.mkv", twoAudioReport());
@@ -56,7 +60,7 @@ TEST(AnalysisWorker, NoReportOrAFolderInItsPlaceListsNothingAndKeepsTheFrameRate
 
     b.launcher.setBehaviour("MediaInfo.exe", {ToolBehaviour::Output::none, 1});
     b.openFilm("b.mkv");
-    EXPECT_EQ(b.ui.text(frameRateField), "23.976");
+    EXPECT_EQ(b.ui.text(frameRateField), "");
     for (int list : {videoCombo, audioCombo, subtitleCombo}) {
         EXPECT_EQ(b.ui.itemCount(list), 0) << list;
         EXPECT_EQ(b.ui.selected(list), -1) << list;
@@ -65,8 +69,33 @@ TEST(AnalysisWorker, NoReportOrAFolderInItsPlaceListsNothingAndKeepsTheFrameRate
     b.launcher.setBehaviour("MediaInfo.exe", {ToolBehaviour::Output::folder, 0});
     b.openFilm("c.mkv");
     EXPECT_EQ(b.ui.itemCount(audioCombo), 0);
-    EXPECT_EQ(b.ui.text(frameRateField), "23.976");
+    EXPECT_EQ(b.ui.text(frameRateField), "");
+    const std::string noTrack = "message: " + toUtf8(noTrackFound);
     EXPECT_EQ(b.ui.journal(), (Strings{"status: analyse terminée — Audio AC3 : conservé tel quel",
-                                       "status: analyse terminée", "status: analyse terminée"}));  // no sound
+                                       "status: analyse terminée", noTrack, "status: analyse terminée", noTrack}));
     EXPECT_EQ(b.desktop.sounds(), 0);
+
+    b.runImmediate();
+    b.addJob();
+    EXPECT_EQ(b.ui.messages(), (Strings{toUtf8(noTrackFound), toUtf8(noTrackFound), toUtf8(noTrackToProcess),
+                                        toUtf8(noTrackToProcess)}));
+    EXPECT_TRUE(b.launcher.scripts().empty());  // no script run
+}
+
+// A frame rate no video has (read wrongly from a report, "0.599") is told
+// after the analysis; those a video may have are not.
+TEST(AnalysisWorker, AFrameRateOutsideTenTo121IsTold) {
+    const std::pair<std::string, bool> rates[] = {{"0.599", true}, {"9.990", true}, {"121.500", true},
+                                                  {"10.000", false}, {"23.976", false}, {"120.000", false}};
+    for (const auto& [rate, told] : rates) {
+        Bench b;
+        b.option(Option::soundenable, "0");
+        std::string report = dtsFilmReport();
+        report.replace(report.find("25.000 fps"), 10, rate + " fps");
+        b.openFilm("a.mkv", report);
+        const Strings expected = told ? Strings{toUtf8(std::string(frameRateDoubtfulHead) + rate +
+                                                       std::string(frameRateDoubtfulTail))}
+                                      : Strings{};
+        EXPECT_EQ(b.ui.messages(), expected) << rate;
+    }
 }
