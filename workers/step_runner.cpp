@@ -1,8 +1,6 @@
 // Writing and starting the scripts of a run or a job, with the verdict.
 #include "workers/step_runner.h"
 
-#include <algorithm>
-
 #include "base/text.h"
 #include "ui/texts.h"
 #include "workers/run_checks.h"
@@ -66,11 +64,6 @@ void StepRunner::start(const RunStep& step) {
         stopped_ = cancelled_ = true;
         return;
     }
-    // A step whose input no step of the run makes and that is not there (the
-    // transcode after the repair of a track that is not DTS) has nothing to
-    // work on: its own status does not count, its files still do.
-    const bool idle = std::any_of(step.inputs.begin(), step.inputs.end(),
-                                  [&](const std::string& input) { return !existsAnyCase(context_.files, input); });
     StartResult result = runScript(context_, folder_, step.script, stop_);
     lastStatus_ = result.state == StartResult::State::started ? result.exitCode : -1;
     if (result.stopped || (stop_ && stop_->requested())) {
@@ -78,7 +71,7 @@ void StepRunner::start(const RunStep& step) {
         return;
     }
     if (result.state != StartResult::State::started) return failed(step, std::string(stepNotStarted));
-    if (!endedWell(result) && !idle) return failed(step, std::string(stepExitStatus) + std::to_string(result.exitCode));
+    if (!endedWell(result)) return failed(step, std::string(stepExitStatus) + std::to_string(result.exitCode));
     for (const StepOutput& output : step.outputs)
         if (!output.toolLog && (!existsAnyCase(context_.files, output.path) || context_.files.isFolder(output.path)))
             return failed(step, std::string(stepFileMissing) + output.path);
