@@ -30,13 +30,8 @@ std::string subCharset(const ScriptContext& c) {
 void addOutput(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
     p.push_back("mkvmerge.exe ");
     p.push_back("-o ");
-    if (c.option(Option::remuxdest) == "0") {
-        p.push_back("\"" + scriptName(plan.basePath));
-        p.push_back("_remux.mkv\" ");
-    } else {
-        p.push_back("\"" + scriptName(c.option(Option::cheminremux)));
-        p.push_back(scriptName(filePart(plan.sourcePath)) + "\" ");
-    }
+    // The result's own name is taken only once the result has been checked.
+    p.push_back("\"" + scriptName(plan.remuxPart) + "\" ");
     p.push_back("--default-duration 0:" + safeFrameRate(c.frameRate));
     p.push_back("fps \"");
 }

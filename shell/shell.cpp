@@ -61,7 +61,8 @@ Shell::Shell(Ui& ui, Services services, ShellConfig config)
       config_(withDefaults(std::move(config))),
       settings_(config_.settingsFile, services_.files),
       queue_(services_.files),
-      context_{ui_, settings_, state_, services_.launcher, services_.desktop, services_.files, queue_,
+      made_(services_.files, config_.workFolder + std::string(madeFilesRecord)),
+      context_{ui_, settings_, state_, services_.launcher, services_.desktop, services_.files, queue_, made_,
                [this] { analysisWorker_.waitIdle(); }} {}
 
 std::array<const Worker*, 5> Shell::workers() const {

@@ -69,6 +69,7 @@ private:
     std::string lastFolder_;
     SharedState state_;
     JobQueue queue_;
+    MadeFiles made_;
     AppContext context_;
     Worker analysisWorker_, runWorker_, queueAddWorker_, queueRunWorker_, updateWorker_;
     // The stops of the running immediate run and queue run (a fresh one per run).

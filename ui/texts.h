@@ -37,6 +37,8 @@ inline constexpr std::string_view homeFoldersUnavailable =
 inline constexpr std::string_view fileInTheWayHead = "Un fichier que le traitement doit créer existe déjà : "_cp;
 inline constexpr std::string_view fileInTheWayTail =
     "\r\nDéplacez-le ou renommez-le, puis recommencez : traitement annulé"_cp;
+inline constexpr std::string_view usedByOtherWorkHead =
+    "Ce fichier sert déjà à un traitement en attente ou en cours : "_cp;
 inline constexpr std::string_view notWrittenHead = "Impossible d'écrire "_cp;
 inline constexpr std::string_view notWrittenTail = " : traitement annulé"_cp;
 inline constexpr std::string_view settingsTooLargeHead =
@@ -163,6 +165,9 @@ inline constexpr std::string_view stepExitStatus = "code de sortie "_cp;
 inline constexpr std::string_view stepNotStarted = "non lancée"_cp;
 inline constexpr std::string_view stepNotWritten = "script non écrit"_cp;
 inline constexpr std::string_view stepFileMissing = "fichier manquant : "_cp;
+inline constexpr std::string_view stepFileInTheWay = "fichier déjà présent : "_cp;
+// The checked result could not take the result's name.
+inline constexpr std::string_view resultNotPlaced = "Le résultat n'a pas pu être mis à sa place : "_cp;
 // A run stopped by "Annuler": the status and the log's last line.
 inline constexpr std::string_view runCancelled = "traitement annulé"_cp;
 // "Lancer !" while the immediate run goes on.

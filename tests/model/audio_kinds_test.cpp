@@ -121,7 +121,7 @@ TEST(AudioTreatment, PlanRecipeAndScriptsOfAConvertedTrack) {
 
     // The remux takes the AC3; with keepdts the original follows with its language.
     const std::string head =
-        R"(mkvmerge.exe -o "D:\F\a_remux.mkv" --default-duration 0:25.000fps "--compression" "0:none" "D:\F\a.h264" )"
+        R"(mkvmerge.exe -o "D:\F\a_remux.part.mkv" --default-duration 0:25.000fps "--compression" "0:none" "D:\F\a.h264" )"
         R"("--compression" "0:none" "--language" "0:fre" "D:\F\a.ac3" )";
     EXPECT_EQ(joined(remuxPieces(flac, contextOf({}, {"D:\\F\\a.ac3"}), RemuxForm::extraction)), head);
     EXPECT_EQ(joined(remuxPieces(flac, contextOf({{Option::keepdts, "1"}}, {"D:\\F\\a.ac3"}), RemuxForm::extraction)),

@@ -107,7 +107,7 @@ TEST_F(Processing, DtsTrackTranscodedWithTheDeliveredOptions) {
     std::vector<std::string> tools = {
         "mkvextract|tracks|" + base + ".mkv|1:" + base + ".h264|2:" + base + ".dts|4:" + base + ".srt",
         "eac3to|" + base + ".dts|" + base + ".ac3|-libav",
-        "mkvmerge|-o|" + base + "_remux.mkv|--default-duration|0:25.000fps|--compression|0:none|" + base +
+        "mkvmerge|-o|" + base + "_remux.part.mkv|--default-duration|0:25.000fps|--compression|0:none|" + base +
             ".h264|--sync|0:1500|--compression|0:none|--language|0:fre|" + base + ".ac3|--language|0:fre|" + base +
             ".srt"};
     EXPECT_EQ(calls(), tools);
@@ -129,7 +129,7 @@ TEST_F(Processing, DirectPathWritesOnlyTheRemuxScript) {
                                          "message: Le traitement s'est bien passé", "open: " + f / "films/"};
     EXPECT_EQ(from(t, "status: Extraction en cours"), expected) << t.text();
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_TRUE(calls()[0].starts_with("mkvmerge|-o|" + f / "films/film_remux.mkv|--default-duration|0:25.000fps|"
+    EXPECT_TRUE(calls()[0].starts_with("mkvmerge|-o|" + f / "films/film_remux.part.mkv|--default-duration|0:25.000fps|"
                                        "--compression|1:none|--compression|2:none|--language|2:fre|"));
     EXPECT_TRUE(f.exists("mkvmerge.bat"));
     EXPECT_FALSE(f.exists("mkvextract.bat"));
@@ -232,11 +232,11 @@ TEST_F(Processing, TwoJobsOfDifferentKindsInOneQueueRun) {
     ASSERT_EQ(c.size(), 4u);
     EXPECT_TRUE(c[0].starts_with("mkvextract|")) << c[0];
     EXPECT_TRUE(c[1].starts_with("eac3to|")) << c[1];
-    EXPECT_TRUE(c[2].starts_with("mkvmerge|-o|" + films + "film_remux.mkv|")) << c[2];
-    EXPECT_TRUE(c[3].starts_with("mkvmerge|-o|" + films + "second_remux.mkv|")) << c[3];
-    // The purge scripts ran: the first job's temporaries are gone, its subtitle too.
+    EXPECT_TRUE(c[2].starts_with("mkvmerge|-o|" + films + "film_remux.part.mkv|")) << c[2];
+    EXPECT_TRUE(c[3].starts_with("mkvmerge|-o|" + films + "second_remux.part.mkv|")) << c[3];
+    // The purge scripts ran: the first job's temporaries are gone; its subtitle stays.
     EXPECT_FALSE(f.exists("films/film.dts"));
-    EXPECT_FALSE(f.exists("films/film.srt"));
+    EXPECT_TRUE(f.exists("films/film.srt"));
     // The direct job makes no temporary: its clean-up deletes nothing.
     EXPECT_TRUE(f.exists("job2/mkvpurge.bat"));
     EXPECT_EQ(f.read("job2/mkvpurge.bat"), "");
