@@ -373,25 +373,18 @@ int main(int argc, char** argv) {
     };
     row("analysis, program (MediaInfo stand-in)", program, analysis, "");
     row("analysis, mediainfo directly", direct, analysis, "");
-    row("run, program (delivered options)", program, run,
-        megabytes(program.peak(&Measure::ownPeakKib)) + " klarbrix-drive, " +
-            megabytes(program.peak(&Measure::peakKib)) + " largest process");
-    row("run, mkvextract + ffmpeg + mkvmerge directly", direct, run,
-        megabytes(direct.peak(&Measure::peakKib)) + " largest process");
-    if (queue) {
-        row("queue of two jobs, program", programQueue, run,
-            megabytes(programQueue.peak(&Measure::ownPeakKib)) + " klarbrix-drive, " +
-                megabytes(programQueue.peak(&Measure::peakKib)) + " largest process");
-        row("the same two jobs' commands directly", directQueue, run,
-            megabytes(directQueue.peak(&Measure::peakKib)) + " largest process");
-    }
-    if (withTrueHd) {
-        row("run, TrueHD 5.1 source, program", trueHdProgram, run,
-            megabytes(trueHdProgram.peak(&Measure::ownPeakKib)) + " klarbrix-drive, " +
-                megabytes(trueHdProgram.peak(&Measure::peakKib)) + " largest process");
-        row("run, TrueHD 5.1 source, the same commands directly", trueHdDirect, run,
-            megabytes(trueHdDirect.peak(&Measure::peakKib)) + " largest process");
-    }
+    // The program's run beside the same commands run directly.
+    auto pair = [&](const char* programLine, const Series& ours, const char* directLine, const Series& theirs) {
+        row(programLine, ours, run,
+            megabytes(ours.peak(&Measure::ownPeakKib)) + " klarbrix-drive, " +
+                megabytes(ours.peak(&Measure::peakKib)) + " largest process");
+        row(directLine, theirs, run, megabytes(theirs.peak(&Measure::peakKib)) + " largest process");
+    };
+    pair("run, program (delivered options)", program, "run, mkvextract + ffmpeg + mkvmerge directly", direct);
+    if (queue) pair("queue of two jobs, program", programQueue, "the same two jobs' commands directly", directQueue);
+    if (withTrueHd)
+        pair("run, TrueHD 5.1 source, program", trueHdProgram, "run, TrueHD 5.1 source, the same commands directly",
+             trueHdDirect);
     row("one ffmpeg pass (copy video, DTS->AC3, copy subtitles)", onePass, run,
         megabytes(onePass.peak(&Measure::peakKib)));
 
