@@ -144,6 +144,10 @@ void Shell::onControl(int control) {
         case addToQueueButton: addToQueue(); break;
         case processQueueButton: processQueue(); break;
         case chooseSrtButton: chooseSubtitle(); break;
+        case videoCombo:
+        case audioCombo:
+        case subtitleCombo:
+        case noSrtCheck: retellVerdict(); break;
         default: break;
     }
 }
@@ -181,6 +185,18 @@ void Shell::storeOptions() {
         if (desc.checkBox != noCheckBox) settings_.setOption(desc.option, ui_.checked(desc.checkBox) ? "1" : "0");
     saveSettings(context_);
     ui_.closeWindow(optionsWindow);
+    retellVerdict();
+}
+
+// Another track chosen, or settings changed: the verdict is told again while
+// the file shown waits to be processed (a worker's own texts are left alone).
+void Shell::retellVerdict() {
+    for (const Worker* w : {&analysisWorker_, &runWorker_, &queueAddWorker_, &queueRunWorker_})
+        if (w->running()) return;
+    if (ui_.text(fileNameField).empty()) return;
+    if (!state_.with([](AppState& s) { return s.source.hasTracks(); })) return;
+    captureChoice(context_, true);
+    showVerdict(context_);
 }
 
 std::string Shell::acceptPath(const ChosenPath& chosen) {

@@ -40,6 +40,7 @@ private:
     void openWebPage(std::string_view path);
     void openOptions();
     void storeOptions();
+    void retellVerdict();
     void chooseRemuxFolder();
     void openSource();
     void chooseSubtitle();

@@ -173,13 +173,28 @@ inline constexpr std::string_view runCancelled = "traitement annulé"_cp;
 // "Lancer !" while the immediate run goes on.
 inline constexpr std::string_view runAlreadyGoing = "Un traitement est déjà en cours"_cp;
 
-// --- What the analysis says of the audio track ----------------------------------
-// "Audio TrueHD 7.1 : sera converti en AC3 5.1 (640 kb/s)", after "analyse terminée — ".
+// --- What the analysis says of the chosen tracks ---------------------------------
+// After "analyse terminée — ", items joined by " ; ", e.g.
+// "Audio TrueHD 7.1 : sera converti en AC3 5.1 (640 kb/s)".
 inline constexpr std::string_view verdictSeparator = " — "_cp;
+inline constexpr std::string_view verdictJoin = " ; ";
 inline constexpr std::string_view verdictAudioHead = "Audio ";
 inline constexpr std::string_view verdictConverted = "sera converti en AC3";
 inline constexpr std::string_view verdictKept = "conservé tel quel"_cp;
 inline constexpr std::string_view verdictNotRead = " (eac3to ne lit pas ce format)";
+// "Vidéo HEVC 10 bits : certaines box ne la lisent pas",
+// "Vidéo H.264 niveau 5.1 : certaines box ne la lisent pas".
+inline constexpr std::string_view verdictVideoHead = "Vidéo "_cp;
+inline constexpr std::string_view verdictBits = " bits";
+inline constexpr std::string_view verdictLevel = " niveau ";
+inline constexpr std::string_view verdictVideoTail = " : certaines box ne la lisent pas";
+// "Sous-titres PGS (image) : beaucoup de box ne les affichent pas".
+inline constexpr std::string_view verdictImageSubtitleHead = "Sous-titres ";
+inline constexpr std::string_view verdictImageSubtitleTail = " (image) : beaucoup de box ne les affichent pas";
+inline constexpr std::string_view verdictHeaderCompression = "Compression des en-têtes présente : sera retirée"_cp;
+// "Cadence de 0.599 images/s : hors de 10 à 121".
+inline constexpr std::string_view verdictFrameRateHead = "Cadence de ";
+inline constexpr std::string_view verdictFrameRateTail = " images/s : hors de 10 à 121"_cp;
 
 // --- What an analysis that finds nothing, or a doubtful frame rate, says ------------
 inline constexpr std::string_view noTrackFound =

@@ -28,6 +28,7 @@ void writeLog(AppContext& context, const RunRecipe& recipe, const std::string& h
     sources.sourceStem = sourceFolder + plan.baseName;
     sources.extractBat = files.readFile(home + "extract.bat");
     sources.mediaInfo = files.readFile(home + "mediainfo.txt");
+    sources.verdict = currentVerdict(context);
     // What the recipe's steps wrote: the extraction script and the
     // transcoder's own log when the run transcoded, and the remux script.
     const RunStep* extract = recipe.find(StepKind::extract);

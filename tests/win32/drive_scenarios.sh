@@ -121,6 +121,7 @@ same() {  # same WHAT WIN-FILE WIN-ROOT LINUX-FILE LINUX-ROOT
 }
 has_line() { grep -qxF -- "$2" "$1"; }
 lacks_line() { ! grep -qxF -- "$2" "$1"; }
+lacks_text() { ! grep -qF -- "$2" "$1"; }
 
 immediate() {  # immediate LOCALE
   local root="$scenarios/immediate-$1" p out
@@ -204,10 +205,53 @@ refusals() {  # refusals LOCALE
   fi
 }
 
+# What eac3to.exe receives from the eac3to.bat of each audio format, through
+# cmd.exe: the input with the extension the transcoder knows the format by,
+# the .ac3 output, the rate and mix-down switches; no call where the track is
+# kept (Opus and Vorbis, which it cannot read, E-AC3 with its option, AC3).
+formats() {  # formats LOCALE
+  local what format profile channels options ext switches
+  while IFS='|' read -r what format profile channels options ext switches; do
+    local root="$scenarios/formats-${what// /_}" p films
+    mkdir -p "$root"
+    p=$(program_folder "$root" "$win_build/klarbrix-stand-in.exe")
+    for o in $options; do sed -i "s/^${o%=*} = .*/${o%=*} = ${o#*=}/" "$p/options.txt"; done
+    FORMAT=$format PROFILE=$profile CHANNELS=$channels perl -0pi -e \
+      's/Format( +): DTS\r?\nChannel\(s\)( +): 6 channels/Format$1: $ENV{FORMAT}\nCommercial name                  : $ENV{PROFILE}\nChannel(s)$2: $ENV{CHANNELS} channels/' \
+      "$p/Applications/report.txt"
+    printf 'file %s\nclick 36\nwait\nclick 27\nwait\n' "$(winpath "$root/films & (co) 100%/le film (2) 50%.mkv")" \
+      > "$root/commands"
+    LANG=$1 drive win "$p" "$root/commands" "$root/transcript"
+    films=$(winpath "$root/films & (co) 100%/le film (2) 50%")
+    check "formats ($what): run ends well" has_line "$root/transcript" "message: Le traitement s'est bien passé"
+    if [ "$ext" = - ]; then
+      check "formats ($what): kept, no transcode" lacks_text "$p/Applications/calls.txt" "eac3to|"
+    else
+      check "formats ($what): eac3to.exe's command line" \
+        has_line "$p/Applications/calls.txt" "eac3to|$films.$ext|$films.ac3|${switches// /|}"
+    fi
+  done <<'EOF'
+TrueHD 7.1|MLP FAT|Dolby TrueHD|8||thd|-libav -down6
+TrueHD 7.1 at 448|MLP FAT|Dolby TrueHD|8|ac3448=1|thd|-libav -448 -down6
+DTS 5.1|DTS||6||dts|-libav
+DTS-HD MA 7.1|DTS XLL|DTS-HD Master Audio|8||dts|-libav -down6
+FLAC stereo|FLAC||2||flac|-libav -640
+Opus 5.1|Opus||6||-|
+Vorbis stereo|Vorbis||2||-|
+PCM 5.1|PCM||6||wav|-libav
+AAC 5.1|AAC||6||aac|-libav
+E-AC3 5.1|E-AC-3||6||eac3|-libav
+E-AC3 5.1 at 448|E-AC-3||6|ac3448=1|eac3|-libav -448
+E-AC3 5.1 kept|E-AC-3||6|keepeac3=1|-|
+AC3 5.1|AC-3||6||-|
+EOF
+}
+
 immediate fr_FR.UTF-8
 immediate en_US.UTF-8
 queue fr_FR.UTF-8
 refusals fr_FR.UTF-8
 refusals en_US.UTF-8
+formats fr_FR.UTF-8
 echo "Scenarios: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
