@@ -65,6 +65,8 @@ Shell::Shell(Ui& ui, Services services, ShellConfig config)
       context_{ui_, settings_, state_, services_.launcher, services_.desktop, services_.files, queue_, made_,
                [this] { analysisWorker_.waitIdle(); }} {}
 
+Shell::~Shell() { waitIdle(Worker::Clock::now() + std::chrono::seconds(5)); }
+
 std::array<const Worker*, 5> Shell::workers() const {
     return {&analysisWorker_, &runWorker_, &queueAddWorker_, &queueRunWorker_, &updateWorker_};
 }

@@ -22,6 +22,11 @@ struct ShellConfig {
 class Shell {
 public:
     Shell(Ui& ui, Services services, ShellConfig config);
+    // Gives the workers still running a few seconds to end: they use the
+    // shell's state until they do.
+    ~Shell();
+    Shell(const Shell&) = delete;
+    Shell& operator=(const Shell&) = delete;
     // Start-up and the event loop; returns the exit status once the main
     // window has been closed (or the tools folder was missing).
     int run();

@@ -51,6 +51,8 @@ void loadSource(AppContext& context, const std::string& path) {
 }
 
 void addExternalSubtitle(AppContext& context, const std::string& srt) {
+    // A cancelled dialog leaves the choice as it was.
+    if (srt.empty()) return;
     context.state.with([&](AppState& s) { s.source.addExternalSubtitle(srt); });
     context.ui.insertItem(subtitleCombo, 0, filePart(srt));
     context.ui.select(subtitleCombo, 0);

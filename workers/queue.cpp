@@ -31,6 +31,7 @@ JobEnd runJob(AppContext& context, const Job& job, const std::optional<StopSigna
     if (job.state == JobState::adding || !files.isFolder(folder)) return {};
     if (!files.exists(folder + std::string(purgeScriptName)) || !files.exists(folder + std::string(remuxScriptName)))
         return {};
+    if (files.fileSize(job.source) < 0) return {false, false, std::string(sourceGoneHead) + job.source};
     SourceClaim claim(context, job.source);
     if (!claim.held()) return {false, false, std::string(sourceAlreadyInWork)};
     const RunRecipe& recipe = job.recipe;

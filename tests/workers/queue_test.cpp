@@ -80,6 +80,19 @@ TEST_F(QueueRun, TwoJobsOfDifferentKindsRunInOrderAndTurnGreen) {
     EXPECT_EQ(b.namesIn(b.films), (Strings{"film.mkv", "film.srt", "film_remux.mkv", "second.mkv", "second_remux.mkv"}));
 }
 
+TEST_F(QueueRun, AJobWhoseSourceIsGoneSaysSoAndTheNextRuns) {
+    add("film.mkv");
+    add("second.mkv");
+    std::filesystem::rename(b.films + "film.mkv", b.films + "renamed.mkv");
+    run();
+    EXPECT_EQ(b.ui.rowColour(queueList, 0), RowColour::red);
+    EXPECT_EQ(b.ui.rowColour(queueList, 1), RowColour::green);
+    EXPECT_EQ(b.ui.messages(), (Strings{"film : Fichier source introuvable : " + b.films + "film.mkv\r\n",
+                                        "file d'attente traitée"}));
+    for (const ToolRun& r : b.launcher.toolRuns())
+        for (const std::string& a : r.arguments) EXPECT_EQ(a.find(b.films + "film."), std::string::npos) << a;
+}
+
 TEST_F(QueueRun, FailingRemuxTurnsOnlyItsOwnRowRed) {
     b.option(Option::notranscode, "1");
     add("film.mkv");
