@@ -137,7 +137,7 @@ immediate() {  # immediate LOCALE
   srt=$(winpath "$root/Hélène & Cie (1)/sous-titres/le film.srt")
   films=$(winpath "$root/films & (co) 100%/le film (2) 50%")
   check "immediate run ($1): names reach the tools intact" \
-    has_line "$p/Applications/calls.txt" "mkvmerge|-o|$(winpath "$result")|--default-duration|0:25.000fps|--compression|0:none|$films.h264|--sync|0:1500|--compression|0:none|--language|0:fre|$films.ac3|--sub-charset|0:UTF-8|$srt"
+    has_line "$p/Applications/calls.txt" "mkvmerge|-o|$(winpath "${result%.mkv}.part.mkv")|--default-duration|0:25.000fps|--compression|0:none|$films.h264|--sync|0:1500|--compression|0:none|--language|0:fre|$films.ac3|--sub-charset|0:UTF-8|$srt"
   check "immediate run ($1): scripts and temporaries gone" \
     test ! -e "$p/mkvmerge.bat" -a ! -e "$p/mkvextract.bat" -a ! -e "$root/films & (co) 100%/le film (2) 50%.h264"
   if [ -n "$linux_build" ] && [ "$1" = fr_FR.UTF-8 ]; then
@@ -247,7 +247,27 @@ AC3 5.1|AC-3||6||-|
 EOF
 }
 
+# A tool that never ends, stopped by "Annuler": the run says so, the tool is
+# ended with the script's whole tree (a job object) and the temporaries go.
+hung() {  # hung LOCALE
+  local root="$scenarios/hung" p out films
+  mkdir -p "$root"
+  p=$(program_folder "$root" "$win_build/klarbrix-stand-in.exe")
+  echo eac3to > "$p/Applications/hang.txt"
+  printf 'file %s\nclick 36\nwait\nclick 27\nawait Applications/hang.pid\nclick 39\nwait\nshow 21\n' \
+    "$(winpath "$root/films & (co) 100%/le film (2) 50%.mkv")" > "$root/commands"
+  out="$root/transcript"
+  LANG=$1 drive win "$p" "$root/commands" "$out"
+  films="$root/films & (co) 100%/le film (2) 50%"
+  check "hung tool ($1): the run says it was cancelled" has_line "$out" "status: traitement annulé"
+  check "hung tool ($1): no verdict" lacks_text "$out" "message: Le traitement"
+  check "hung tool ($1): the tool was ended" sh -c '! pgrep -f "eac3to\.exe" > /dev/null'
+  check "hung tool ($1): temporaries gone, no result" \
+    test ! -e "$films.h264" -a ! -e "$films.dts" -a ! -e "$films.ac3" -a ! -e "${films}_remux.mkv"
+}
+
 immediate fr_FR.UTF-8
+hung fr_FR.UTF-8
 immediate en_US.UTF-8
 queue fr_FR.UTF-8
 refusals fr_FR.UTF-8
