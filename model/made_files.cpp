@@ -48,7 +48,8 @@ void MadeFiles::save() {
 }
 
 std::vector<MadeFiles::Entry>::iterator MadeFiles::find(const std::string& path) {
-    return std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.path == path; });
+    // Letter case aside, as Windows names files; the size and time tell the files apart.
+    return std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return equalsNoCase(e.path, path); });
 }
 
 void MadeFiles::note(const std::string& path) {
