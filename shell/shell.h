@@ -37,7 +37,7 @@ public:
     bool waitIdle(Worker::Clock::time_point deadline) const;
 
 private:
-    std::array<const Worker*, 5> workers() const;
+    std::array<const Worker*, 6> workers() const;
     bool startUp();
     void onMenu(int item);
     void onControl(int control);
@@ -50,6 +50,11 @@ private:
     void openSource();
     void chooseSubtitle();
     void cancel();
+    // Asks the immediate run and the queue run that are going to stop, as
+    // "Annuler" does; false when neither was going.
+    bool stopRuns();
+    // Whether a close request ends the program now; see run().
+    bool mayQuit();
     void cancelSource();
     void start();
     void addToQueue();
@@ -78,6 +83,9 @@ private:
     MadeFiles made_;
     AppContext context_;
     Worker analysisWorker_, runWorker_, queueAddWorker_, queueRunWorker_, updateWorker_;
+    // Waits, once the user chose to quit during a run, for the runs to end.
+    Worker quitWorker_;
+    bool quitting_ = false;  // the runs are stopping for the program to quit
     // The stops of the running immediate run and queue run (a fresh one per run).
     StopSignal runStop_, queueStop_;
 };

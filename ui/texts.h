@@ -174,6 +174,9 @@ inline constexpr std::string_view resultNotPlaced = "Le résultat n'a pas pu êt
 inline constexpr std::string_view runCancelled = "traitement annulé"_cp;
 // "Lancer !" while the immediate run goes on.
 inline constexpr std::string_view runAlreadyGoing = "Un traitement est déjà en cours"_cp;
+// Closing the program while a run or the queue run goes on (yes stops it, as "Annuler" does).
+inline constexpr std::string_view stopRunAndQuitQuestion =
+    "Un traitement est en cours. Voulez-vous l'arrêter et quitter ?"_cp;
 
 // --- What the analysis says of the chosen tracks ---------------------------------
 // After "analyse terminée — ", items joined by " ; ", e.g.

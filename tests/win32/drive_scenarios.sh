@@ -2,7 +2,8 @@
 # Driver scenarios of the Windows program under wine: klarbrix-drive.exe with
 # real cmd.exe running its scripts and the tool stand-in in Applications\.
 # An immediate run and a queue of two jobs, with names holding %, blanks, &,
-# ( and an accented parent folder; a name the scripts cannot carry. Where the
+# ( and an accented parent folder; a name the scripts cannot carry; closing
+# the program while a tool hangs. Where the
 # two programs must agree, the same commands are also given to the Linux
 # driver and the transcripts, tool calls and logs compared.
 #   tests/win32/drive_scenarios.sh BUILD-WIN [BUILD-LINUX]
@@ -253,7 +254,7 @@ hung() {  # hung LOCALE
   local root="$scenarios/hung" p out films
   mkdir -p "$root"
   p=$(program_folder "$root" "$win_build/klarbrix-stand-in.exe")
-  echo eac3to > "$p/Applications/hang.txt"
+  touch "$p/Applications/hang-eac3to"
   printf 'file %s\nclick 36\nwait\nclick 27\nawait Applications/hang.pid\nclick 39\nwait\nshow 21\n' \
     "$(winpath "$root/films & (co) 100%/le film (2) 50%.mkv")" > "$root/commands"
   out="$root/transcript"
@@ -268,9 +269,28 @@ hung() {  # hung LOCALE
     test ! -e "$films.h264" -a ! -e "$films.dts" -a ! -e "$films.ac3" -a ! -e "${films}_remux.mkv"
 }
 
+# Closing while a tool hangs, answering yes: the tool and its script are
+# stopped, the temporaries go and the program ends.
+closing() {
+  local root="$scenarios/closing" p out film
+  mkdir -p "$root"
+  p=$(program_folder "$root" "$win_build/klarbrix-stand-in.exe")
+  touch "$p/Applications/hang-eac3to"
+  film="$root/films & (co) 100%/le film (2) 50%"
+  printf 'file %s\nclick 36\nwait\nclick 27\nawait Applications/hang.pid\nanswer yes\nclose\n' \
+    "$(winpath "$film.mkv")" > "$root/commands"
+  out="$root/transcript"
+  LANG=fr_FR.UTF-8 drive win "$p" "$root/commands" "$out"
+  check "closing: ends once the run has stopped" test $? -eq 0
+  check "closing: asked first" has_line "$out" "question: Un traitement est en cours. Voulez-vous l'arrêter et quitter ?"
+  check "closing: run stopped" has_line "$out" "status: traitement annulé"
+  check "closing: temporaries gone" test ! -e "$film.h264" -a ! -e "$film.dts"
+}
+
 immediate fr_FR.UTF-8
 hung fr_FR.UTF-8
 immediate en_US.UTF-8
+closing
 queue fr_FR.UTF-8
 refusals fr_FR.UTF-8
 refusals en_US.UTF-8

@@ -2,7 +2,7 @@
 // (MediaInfo.exe, mkvextract.exe, delaycut.exe, eac3to.exe, mkvmerge.exe) it
 // appends "name|arg|arg..." in UTF-8 to calls.txt beside itself and makes
 // the files the real tool would make from those arguments. As hang.exe, or
-// as the tool named in hang.txt beside it, it writes its process id to
+// as a tool with a file hang-TOOL beside it, it writes its process id to
 // hang.pid and waits to be ended.
 #include <filesystem>
 #include <chrono>
@@ -48,8 +48,7 @@ fs::path withEnding(const fs::path& p, const std::string& ending) {
 
 int play(const std::string& tool, const std::vector<fs::path>& args, const fs::path& here) {
     auto text = [](const fs::path& p) { return p.native(); };
-    std::string named;
-    if (tool == "hang" || (std::ifstream(here / "hang.txt") >> named && named == tool)) {
+    if (tool == "hang" || fs::exists(here / ("hang-" + tool))) {
 #ifdef _WIN32
         put(here / "hang.tmp", std::to_string(GetCurrentProcessId()));
 #else
@@ -57,9 +56,7 @@ int play(const std::string& tool, const std::vector<fs::path>& args, const fs::p
 #endif
         fs::rename(here / "hang.tmp", here / "hang.pid");
         std::this_thread::sleep_for(std::chrono::minutes(10));
-        return 0;
-    }
-    if (tool == "MediaInfo") {
+    } else if (tool == "MediaInfo") {
         for (const fs::path& a : args) {
             auto s = text(a);
             auto prefix = fs::path("--LogFile=").native();
