@@ -39,6 +39,8 @@ inline constexpr std::string_view fileInTheWayTail =
     "\r\nDéplacez-le ou renommez-le, puis recommencez : traitement annulé"_cp;
 inline constexpr std::string_view usedByOtherWorkHead =
     "Ce fichier sert déjà à un traitement en attente ou en cours : "_cp;
+// The remux folder of the settings is gone.
+inline constexpr std::string_view resultFolderMissingHead = "Le répertoire de remuxage est introuvable : "_cp;
 // A queued job whose source was deleted or renamed since it was added.
 inline constexpr std::string_view sourceGoneHead = "Fichier source introuvable : "_cp;
 inline constexpr std::string_view notWrittenHead = "Impossible d'écrire "_cp;

@@ -47,6 +47,9 @@ void applyDtsFixRule(AppContext& context, const RunPlan& plan) {
 }
 
 std::optional<std::string> filesInTheWay(FileSystem& files, MadeFiles& made, const RunRecipe& recipe) {
+    // The result's folder (the remux folder, or the source's) must be there before anything is made.
+    if (const std::string folder = folderPart(recipe.result()); !folder.empty() && !files.isFolder(folder))
+        return std::string(resultFolderMissingHead) + folder + std::string(notWrittenTail);
     for (const std::string& path : recipe.writtenNames()) {
         if (path.empty()) continue;
         // A file the program made and that nobody changed since may be

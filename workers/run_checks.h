@@ -23,7 +23,8 @@ bool touchesSource(FileSystem& files, const RunPlan& plan, const std::string& sc
 // Option::notranscode becomes "0" and is saved.
 void applyDtsFixRule(AppContext& context, const RunPlan& plan);
 
-// Checked before a run or job writes or runs anything: every file it may
+// Checked before a run or job writes or runs anything: the result's folder
+// is there, and every file it may
 // write (RunRecipe::writtenNames) is absent, or one the program made and
 // nobody changed since. The message to show when something is in the way,
 // nothing when the run may go on. Nothing is deleted here.

@@ -280,6 +280,16 @@ TEST_F(ImmediateRun, AUsersFileOfTheResultsNameInTheRemuxFolderStaysAndNothingRu
     EXPECT_EQ(b.read(out + "film.mkv"), "the user's own");
 }
 
+TEST_F(ImmediateRun, AMissingRemuxFolderIsToldBeforeAnythingRuns) {
+    const std::string gone = b.root + "gone" + fs::separator();
+    b.option(Option::remuxdest, "1");
+    b.option(Option::cheminremux, gone);
+    openFilm();
+    b.runImmediate();
+    EXPECT_EQ(b.ui.messages(), Strings{toUtf8(std::string(resultFolderMissingHead) + gone + std::string(notWrittenTail))});
+    EXPECT_TRUE(b.launcher.scriptNames().empty());
+}
+
 TEST_F(ImmediateRun, AScriptThatCannotBeWrittenIsNotRunFromAnOlderCopy) {
     b.write(b.program + "mkvmerge.bat", "cd Applications\r\nmkvmerge.exe -o \"" + base + "_remux.part.mkv\" \"" +
                                             b.films + "film.mkv\"");
