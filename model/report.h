@@ -23,6 +23,8 @@ struct TrackRecord {
     // Audio sections: the "Format profile" and "Commercial name" values, blank-separated
     // (what tells DTS-HD and DTS:X from plain DTS).
     std::string profile{};
+    // The section's "Duration" value ("1 h 23 min", "5 s 120 ms"), empty when absent.
+    std::string duration{};
 };
 
 inline constexpr std::size_t trackTableSize = 21;

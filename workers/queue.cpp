@@ -59,6 +59,7 @@ JobEnd runJob(AppContext& context, const Job& job, const std::optional<StopSigna
         if (step.kind == StepKind::remux && !files.exists(folder + std::string(step.script))) runner.fail(*own);
         runner.run(*own);
     }
+    runner.verify(recipe, recipe.result());
     // A cancelled job leaves none of its temporaries (its clean-up runs unstopped).
     if (settings.isOn(Option::deletetemp) || runner.cancelled()) runScript(context, folder, purgeScriptName);
     if (runner.cancelled()) return {false, true, std::string(runCancelled)};

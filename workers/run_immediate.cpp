@@ -85,6 +85,7 @@ void runImmediate(AppContext& context, std::optional<StopSignal> stop) {
         if (runner.ok())
             for (int value : step.progressAfter) ui.setProgress(progressBar, value);
     }
+    runner.verify(recipe, recipe.result());
     // The remux's own status when it ran; a failure before it is told by the ending.
     const bool remuxRan = runner.lastStep() == remuxScriptName;
     const int remuxStatus = remuxRan ? runner.lastStatus() : 0;
