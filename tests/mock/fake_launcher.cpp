@@ -437,6 +437,9 @@ void FakeLauncher::simulate(ToolRun& run, ToolBehaviour behaviour) {
                 put(run, resolve(name, run.folder), bytes.substr(0, (bytes.size() + 1) / 2), Output::whole);
             }
             break;
+        case Output::empty:
+            for (const auto& [name, bytes] : plan.outputs) put(run, resolve(name, run.folder), "", Output::whole);
+            break;
         case Output::none: break;
         case Output::folder:
             for (const auto& [name, bytes] : plan.outputs) put(run, resolve(name, run.folder), bytes, Output::folder);
