@@ -89,7 +89,6 @@ RunPlan makeRunPlan(const RunInputs& in) {
         if (in.subtitleSelected && id == plan.subId) {
             plan.subFormat = track.format;
             plan.subLang = languageCode(track.language);
-            plan.subDuration = track.duration;
         }
     }
 

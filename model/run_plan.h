@@ -47,7 +47,7 @@ struct RunPlan {
     std::string subFile;      // empty for subtitle formats without a file name
     std::string remuxOutput;  // the file the remux must produce
     // The chosen tracks' durations as the report gives them; empty when it does not.
-    std::string videoDuration, audioDuration, subDuration;
+    std::string videoDuration, audioDuration;
 };
 
 RunPlan makeRunPlan(const RunInputs& in);

@@ -105,6 +105,13 @@ TEST(ResultCheck, IdentificationAgainstTheExpectedTracks) {
         {identification({track("video", "V_MPEG4/ISO/AVC", "und", R"(,"tag_duration":"00:40:00.000000000")"), audio,
                          subtitles, external}),
          "piste vidéo d'une durée de 0:40:00 au lieu de 0:01:00"},
+        // A late track's own length, or counted from the file's start.
+        {identification({video, track("audio", "A_AC3", "fre", R"(,"tag_duration":"00:01:01.480000000")"), subtitles,
+                         external}),
+         ""},
+        {identification({video, track("audio", "A_AC3", "fre", R"(,"tag_duration":"00:00:57.000000000")"), subtitles,
+                         external}),
+         "piste audio d'une durée de 0:00:57 au lieu de 0:01:00"},
         {identification({video, audio, subtitles, external}, 2400),
          "fichier d'une durée de 0:40:00 au lieu de 0:01:01"},
         {identification({video, audio, subtitles, external}, 58.6), "fichier d'une durée de 0:00:59 au lieu de 0:01:01"},
