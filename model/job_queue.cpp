@@ -84,6 +84,15 @@ int JobQueue::removeLast() {
     return removed;
 }
 
+std::vector<RunRecipe> JobQueue::recipesInWork(int except) const {
+    std::lock_guard lock(mutex_);
+    std::vector<RunRecipe> recipes;
+    for (std::size_t i = 0; i < jobs_.size(); ++i)
+        if (int(i) + 1 != except && (jobs_[i].state == JobState::queued || jobs_[i].state == JobState::running))
+            recipes.push_back(jobs_[i].recipe);
+    return recipes;
+}
+
 int JobQueue::size() const {
     std::lock_guard lock(mutex_);
     return int(jobs_.size());

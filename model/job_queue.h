@@ -63,6 +63,8 @@ public:
     int removeLast();
 
     int size() const;
+    // The recipes of the jobs waiting or running, but the one at `except`.
+    std::vector<RunRecipe> recipesInWork(int except = 0) const;
     // The queue run: the job at `place`, now running; nothing past the end.
     std::optional<Job> start(int place);
     void finish(int place, bool ok, std::string problem);

@@ -18,6 +18,18 @@ static_assert(accented.size() == plain.size());
 
 constexpr std::string_view warned = "éèêàëä"_cp;
 
+// The folder with its own last name stripped of accents, within the same
+// parent; unchanged when a folder higher up has an accent (a rename there
+// would move this folder into another one).
+std::string plainFolder(const std::string& folder) {
+    std::string_view trimmed = folder;
+    while (!trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/')) trimmed.remove_suffix(1);
+    const std::string last = filePart(trimmed);
+    const std::string_view parent = trimmed.substr(0, trimmed.size() - last.size());
+    if (last.empty() || stripAccents(parent) != parent) return folder;
+    return std::string(parent) + stripAccents(last) + folder.substr(trimmed.size());
+}
+
 }  // namespace
 
 std::string stripAccents(std::string_view text) {
@@ -64,7 +76,7 @@ std::string checkAndRenameSource(FileSystem& files, const SourcePathInputs& in,
     // (the plain name exists, or an accented folder higher up makes the
     // target unreachable) leaves that part as it was, so the path always
     // names the chosen file, and nothing is ever moved into another folder.
-    std::string folder = stripAccents(sourceFolder);
+    std::string folder = plainFolder(sourceFolder);
     if (folder != sourceFolder && (files.exists(folder) || files.moveNoReplace(sourceFolder, folder) != fs::MoveResult::moved))
         folder = sourceFolder;
     std::string name = stripAccents(in.sourceName);

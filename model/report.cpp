@@ -30,18 +30,22 @@ void readDelay(std::string_view line, TrackRecord& track) {
     track.delayMilliseconds = replaceAllNoCase(ms, track.delaySeconds + "s ", "");
 }
 
-// Delays and language of an audio section whose ID line is line i.
-void readAudioSection(const ReportLines& lines, std::ptrdiff_t i, TrackRecord& track) {
+// The lines of a section whose ID line is line i that tell what a box makes
+// of the track (delays and channels of audio sections only); returns the
+// index of the section's last line.
+std::ptrdiff_t readSection(const ReportLines& lines, std::ptrdiff_t i, bool audio, TrackRecord& track) {
     std::ptrdiff_t j = i;
     for (; !lineAt(lines, j).empty(); ++j) {
         const std::string& line = lineAt(lines, j);
-        if (startsWith(line, "Video delay")) readDelay(line, track);
-        if (startsWith(line, "Channel(s)")) track.channels = int(readNumber(reportValue(line)));
+        if (audio && startsWith(line, "Video delay")) readDelay(line, track);
+        if (audio && startsWith(line, "Channel(s)")) track.channels = int(readNumber(reportValue(line)));
         if (startsWith(line, "Format profile") || startsWith(line, "Commercial name"))
             track.profile += (track.profile.empty() ? "" : " ") + reportValue(line);
+        if (startsWith(line, "Bit depth")) track.bitDepth = int(readNumber(reportValue(line)));
+        if (startsWith(line, "Muxing mode") && reportValue(line).find("Header stripping") != std::string::npos)
+            track.headerStripped = true;
     }
-    const std::string& last = lineAt(lines, j - 1);
-    track.language = startsWith(last, "Language") ? reportValue(last) : "und";
+    return j - 1;
 }
 
 // The value of the first line labelled `label` in the section whose ID line is line i.
@@ -83,8 +87,10 @@ ReportScan scanReport(const ReportLines& lines) {
             track.format = replaceAll(reportValue(lineAt(lines, i + 1)), "-", "");
             track.duration = sectionValue(lines, i, "Duration");
             const std::string& title = lineAt(lines, i - 1);
-            if (startsWith(title, "Audio")) {
-                readAudioSection(lines, i, track);
+            const bool audio = startsWith(title, "Audio");
+            const std::string& last = lineAt(lines, readSection(lines, i, audio, track));
+            if (audio) {
+                track.language = startsWith(last, "Language") ? reportValue(last) : "und";
                 scan.audioItems.push_back(trackItemText(track));
                 scan.audioRecords.push_back(record);
             } else if (startsWith(title, "Text")) {

@@ -20,9 +20,11 @@ struct TrackRecord {
     std::string delaySeconds;       // audio sections: seconds part of "Video delay"
     std::string delayMilliseconds;  // audio sections: milliseconds part
     int channels = 0;               // audio sections: the "Channel(s)" count, 0 when absent
-    // Audio sections: the "Format profile" and "Commercial name" values, blank-separated
-    // (what tells DTS-HD and DTS:X from plain DTS).
+    // Audio and video sections: the "Format profile" and "Commercial name" values,
+    // blank-separated (what tells DTS-HD from DTS, or gives "High@L4.1").
     std::string profile{};
+    int bitDepth = 0;             // audio and video sections: "Bit depth", 0 when absent
+    bool headerStripped = false;  // "Muxing mode : Header stripping" (header compression)
     // The section's "Duration" value ("1 h 23 min", "5 s 120 ms"), empty when absent.
     std::string duration{};
 };

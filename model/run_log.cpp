@@ -30,6 +30,12 @@ void section(std::string& log, std::string_view title, const std::optional<std::
     log += crlf;
 }
 
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + std::string(crlf);
+    return text;
+}
+
 }  // namespace
 
 std::string anonymise(std::string_view text, std::string_view sourceStem) {
@@ -48,6 +54,7 @@ std::string runLogText(const RunLogSources& s) {
     }
     section(log, "extract.bat", s.extractBat, s.sourceStem, false);
     section(log, "Mediainfo.txt", s.mediaInfo, s.sourceStem, true);
+    if (!s.verdict.empty()) section(log, "verdict", joinLines(s.verdict), s.sourceStem, false);
     section(log, "mkvextract.bat", s.mkvextractBat, s.sourceStem, true);
     section(log, "eac3to", s.transcoderLog, s.sourceStem, true);
     section(log, "mkvmerge.bat", s.mkvmergeBat, s.sourceStem, true);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kx {
 
@@ -30,6 +31,8 @@ struct RunLogSources {
     // How the run ended when a step before the remux failed or the user
     // stopped it: the last line of the log.
     std::string ending;
+    // What the analysis tells of the chosen tracks, item by item; its section follows the report's.
+    std::vector<std::string> verdict{};
 };
 
 std::string runLogText(const RunLogSources& sources);

@@ -107,7 +107,15 @@ RunPlan makeRunPlan(const RunInputs& in) {
     }
 
     plan.remuxOutput = in.remuxdest == "0" ? plan.basePath + "_remux.mkv" : in.cheminremux + filePart(source);
+    plan.remuxPart = partName(plan.remuxOutput);
     return plan;
+}
+
+std::string partName(const std::string& result) {
+    const std::size_t name = result.size() - filePart(result).size();
+    std::size_t dot = result.rfind('.');
+    if (dot == std::string::npos || dot <= name) dot = result.size();
+    return result.substr(0, dot) + ".part" + (dot == result.size() ? std::string(".mkv") : result.substr(dot));
 }
 
 std::string safeFormat(std::string_view format) {

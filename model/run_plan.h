@@ -45,12 +45,19 @@ struct RunPlan {
     int audioChannels = 0;
     std::string audioFile;    // basePath + "." + audioExtension
     std::string subFile;      // empty for subtitle formats without a file name
-    std::string remuxOutput;  // the file the remux must produce
+    std::string remuxOutput;  // the run's result
+    // What the remux writes: a name beside the result ("film_remux.part.mkv"),
+    // moved onto the result's once the result has been checked.
+    std::string remuxPart;
     // The chosen tracks' durations as the report gives them; empty when it does not.
     std::string videoDuration, audioDuration;
 };
 
 RunPlan makeRunPlan(const RunInputs& in);
+
+// The name the remux writes before the result is in place: ".part" before
+// the result's extension ("a.mkv" gives "a.part.mkv").
+std::string partName(const std::string& result);
 
 // A format read from a report as it may reach a script or a file name: only
 // its ASCII letters and digits are kept (so it can neither close a quote nor

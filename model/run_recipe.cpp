@@ -113,7 +113,7 @@ RunStep remuxStep(const RunPlan& plan, const RunChoices& choices) {
                                                : std::vector<std::string>{plan.sourcePath});
     const RemuxForm form = choices.extraction ? RemuxForm::extraction : RemuxForm::direct;
     step.pieces = [plan, form](const ScriptContext& c) { return remuxPieces(plan, c, form); };
-    step.outputs.push_back({plan.remuxOutput, plan.remuxOutput, OutputRole::result, 0, 0});
+    step.outputs.push_back({plan.remuxPart, plan.remuxPart, OutputRole::result, 0, 0});
     return step;
 }
 
@@ -153,7 +153,36 @@ std::vector<std::string> RunRecipe::temporaries() const {
 std::vector<std::string> RunRecipe::purgeNames() const {
     return view(
         *this, [](const StepOutput& o) { return o.purgeRank; }, [](const StepOutput& o) { return o.purgeName; },
-        [](const StepOutput& o) { return o.role != OutputRole::result; });
+        [](const StepOutput& o) { return o.role == OutputRole::temporary; });
+}
+
+std::vector<std::string> RunRecipe::writtenNames() const {
+    std::vector<std::string> names = temporaries();
+    for (const std::string& name : purgeNames()) names.push_back(name);
+    if (std::string kept = keptSubtitle(); !kept.empty()) names.push_back(kept);
+    names.push_back(resultPart());
+    names.push_back(result());
+    return names;
+}
+
+bool RunRecipe::makes(const std::string& path) const {
+    for (const RunStep& step : steps)
+        for (const StepOutput& output : step.outputs)
+            if (equalsNoCase(output.path, path)) return true;
+    return false;
+}
+
+std::string sharedName(const RunRecipe& mine, const RunRecipe& other) {
+    auto among = [](const std::string& name, const std::vector<std::string>& names) {
+        return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return equalsNoCase(n, name); });
+    };
+    // The same source twice: all of their files would be shared.
+    if (equalsNoCase(mine.plan.sourcePath, other.plan.sourcePath)) return mine.plan.sourcePath;
+    const std::vector<std::string> mineWrites = mine.writtenNames(), otherWrites = other.writtenNames();
+    for (const std::string& name : mineWrites)
+        if (!name.empty() && (among(name, otherWrites) || equalsNoCase(name, other.plan.sourcePath))) return name;
+    if (among(mine.plan.sourcePath, otherWrites)) return mine.plan.sourcePath;
+    return {};
 }
 
 std::string RunRecipe::keptSubtitle() const {

@@ -58,7 +58,20 @@ struct RunRecipe {
     // The extracted subtitle left beside the source, or empty.
     std::string keptSubtitle() const;
     const std::string& result() const { return plan.remuxOutput; }
+    // What the remux writes before the result is put in its place.
+    const std::string& resultPart() const { return plan.remuxPart; }
+    // Every file the run may write, replace or delete: the temporaries, the
+    // clean-up's names, the kept subtitle, the remux's file and the result.
+    std::vector<std::string> writtenNames() const;
+    // Whether one of the steps makes the file (letter case aside): the
+    // scripts take only such files, never a file of the user's of that name.
+    bool makes(const std::string& path) const;
 };
+
+// A file both runs would use: their common source, else the first file one
+// writes that the other writes or reads as its source; empty when they can
+// run side by side.
+std::string sharedName(const RunRecipe& mine, const RunRecipe& other);
 
 RunRecipe makeRecipe(const RunPlan& plan, const RunChoices& choices);
 

@@ -30,13 +30,8 @@ std::string subCharset(const ScriptContext& c) {
 void addOutput(ScriptPieces& p, const RunPlan& plan, const ScriptContext& c) {
     p.push_back("mkvmerge.exe ");
     p.push_back("-o ");
-    if (c.option(Option::remuxdest) == "0") {
-        p.push_back("\"" + scriptName(plan.basePath));
-        p.push_back("_remux.mkv\" ");
-    } else {
-        p.push_back("\"" + scriptName(c.option(Option::cheminremux)));
-        p.push_back(scriptName(filePart(plan.sourcePath)) + "\" ");
-    }
+    // The result's own name is taken only once the result has been checked.
+    p.push_back("\"" + scriptName(plan.remuxPart) + "\" ");
     p.push_back("--default-duration 0:" + safeFrameRate(c.frameRate));
     p.push_back("fps \"");
 }
@@ -189,7 +184,13 @@ ScriptPieces eac3toPieces(const RunPlan& plan, const ScriptContext& context) {
     p.push_back(" \"" + scriptName(plan.basePath));
     p.push_back(".ac3\"");
     if (context.option(Option::usesonic) == "0") p.push_back(" -libav");
-    if (ac3Rate(context.option(Option::ac3448)) != 640) p.push_back(" -" + number(ac3Rate(context.option(Option::ac3448))));
+    // The transcoder's own rate is 640 kb/s above two channels, less for
+    // mono and stereo: the switch is written where the rate differs.
+    const int rate = ac3Rate(context.option(Option::ac3448));
+    const bool fewChannels = plan.audioChannels > 0 && plan.audioChannels <= 2;
+    if (rate != 640 || fewChannels) p.push_back(" -" + number(rate));
+    // AC3 carries 5.1 at most: 6.1 and 7.1 are mixed down to 5.1.
+    if (plan.audioChannels > 6) p.push_back(" -down6");
     return p;
 }
 

@@ -24,6 +24,17 @@ std::int64_t idOf(const std::vector<TrackItem>& items, int chosen) {
     return chosen >= 0 && std::size_t(chosen) < items.size() ? items[std::size_t(chosen)].trackId : 0;
 }
 
+// The record of the chosen item (the last one of its ID, as the run plan
+// takes it); none when nothing, or the external subtitle, is chosen.
+std::optional<TrackRecord> recordOf(const TrackTable& tracks, const std::vector<TrackItem>& items, int chosen) {
+    std::optional<TrackRecord> found;
+    const std::int64_t id = idOf(items, chosen);
+    if (id == 0) return found;
+    for (const TrackRecord& track : tracks)
+        if (trackIdOfRecord(track.trackId) == id) found = track;
+    return found;
+}
+
 }  // namespace
 
 void SourceSession::forgetLists() {
@@ -64,6 +75,15 @@ RunInputs SourceSession::runInputs(const std::string& remuxdest, const std::stri
     in.subId = idOf(subtitleItems, choice.subtitle);
     in.remuxdest = remuxdest;
     in.cheminremux = cheminremux;
+    return in;
+}
+
+VerdictInputs SourceSession::verdictInputs() const {
+    VerdictInputs in;
+    in.video = recordOf(tracks, videoItems, choice.video);
+    in.audio = recordOf(tracks, audioItems, choice.audio);
+    if (!choice.noSrt && srtPath.empty()) in.subtitle = recordOf(tracks, subtitleItems, choice.subtitle);
+    in.frameRate = frameRate;
     return in;
 }
 

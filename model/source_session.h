@@ -9,6 +9,7 @@
 
 #include "model/report.h"
 #include "model/run_plan.h"
+#include "model/verdict.h"
 
 namespace kx {
 
@@ -51,6 +52,9 @@ struct SourceSession {
     bool subtitleSelected() const { return choice.subtitle >= 0; }
     // The plan's inputs: the chosen tracks' IDs and the source.
     RunInputs runInputs(const std::string& remuxdest, const std::string& cheminremux) const;
+    // The verdict's inputs that come from the source: the chosen tracks (the
+    // subtitle only when a run keeps it) and the frame rate.
+    VerdictInputs verdictInputs() const;
 };
 
 }  // namespace kx

@@ -42,6 +42,7 @@ public:
     // Whether a name can be written in a script as it is.
     virtual bool scriptCarries(std::string_view cp1252) { return scriptCodePageCarries(cp1252); }
     virtual std::int64_t fileSize(const std::string& path) { return fs::fileSize(path); }
+    virtual std::int64_t modifiedTime(const std::string& path) { return fs::modifiedTime(path); }
     virtual bool exists(const std::string& path) { return fs::exists(path); }
     virtual bool isFolder(const std::string& path) { return fs::isFolder(path); }
     virtual bool sameFile(const std::string& a, const std::string& b) { return fs::sameFile(a, b); }

@@ -26,6 +26,9 @@ bool appendFile(const std::string& path, std::string_view data);
 
 // Size in bytes; -1 when nothing of that name exists, -2 for a folder.
 std::int64_t fileSize(const std::string& path);
+// When the file was last written, in 100-nanosecond steps of the system's
+// clock; -1 when nothing of that name exists. Compared, never shown.
+std::int64_t modifiedTime(const std::string& path);
 // A file exists when its size can be read; a folder of that name counts.
 bool exists(const std::string& path);
 bool isFolder(const std::string& path);

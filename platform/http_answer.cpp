@@ -84,6 +84,17 @@ std::optional<std::int64_t> contentLengthValue(std::string_view text) {
     return value;
 }
 
+// Whether a status line says 200 or 302: "HTTP/" and a version, a blank,
+// then exactly those three digits, ended by a blank or the line's end (so
+// "2000" or "1200" is no 200).
+bool acceptedStatus(std::string_view line) {
+    if (line.substr(0, 5) != "HTTP/") return false;
+    std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos) return false;
+    std::string_view code = line.substr(blank + 1, 3), after = line.substr(std::min(line.size(), blank + 4));
+    return (code == "200" || code == "302") && (after.empty() || after.front() == ' ');
+}
+
 // Reads the status line and headers from what has arrived so far. Lines end
 // at CR LF, a lone CR or a lone LF. `ended`: nothing more will arrive, so a
 // CR at the very end is a whole line end and an unfinished head is refused.
@@ -105,7 +116,7 @@ Head readHead(std::string_view data, bool ended) {
         std::string_view line = data.substr(pos, end - pos);
         pos = next;
         if (statusLine) {
-            if (line.find("200") == std::string_view::npos && line.find("302") == std::string_view::npos) {
+            if (!acceptedStatus(line)) {
                 head.state = Head::refused;
                 return head;
             }

@@ -1,7 +1,8 @@
 // Start-up, the event loop and every menu and control handler. Long jobs are
 // started here on workers, one per kind; a second "Lancer !" during a run is
 // told, other requests for a kind that is still running are dropped. Each
-// run holds a stop signal that "Annuler" requests.
+// run holds a stop signal that "Annuler" requests, and so does closing the
+// program during a run once the user has said yes.
 #include "shell/shell.h"
 
 #include <algorithm>
@@ -61,11 +62,14 @@ Shell::Shell(Ui& ui, Services services, ShellConfig config)
       config_(withDefaults(std::move(config))),
       settings_(config_.settingsFile, services_.files),
       queue_(services_.files),
-      context_{ui_, settings_, state_, services_.launcher, services_.desktop, services_.files, queue_,
+      made_(services_.files, config_.workFolder + std::string(madeFilesRecord)),
+      context_{ui_, settings_, state_, services_.launcher, services_.desktop, services_.files, queue_, made_,
                [this] { analysisWorker_.waitIdle(); }} {}
 
-std::array<const Worker*, 5> Shell::workers() const {
-    return {&analysisWorker_, &runWorker_, &queueAddWorker_, &queueRunWorker_, &updateWorker_};
+Shell::~Shell() { waitIdle(Worker::Clock::now() + std::chrono::seconds(5)); }
+
+std::array<const Worker*, 6> Shell::workers() const {
+    return {&analysisWorker_, &runWorker_, &queueAddWorker_, &queueRunWorker_, &updateWorker_, &quitWorker_};
 }
 
 bool Shell::busy() const {
@@ -86,11 +90,36 @@ int Shell::run() {
     if (!startUp()) return 0;
     for (;;) {
         Event event = ui_.waitEvent();
-        if (event.kind == Event::close) break;
-        if (event.kind == Event::menu) onMenu(event.id);
-        else onControl(event.id);
+        if (event.kind == Event::close) {
+            if (mayQuit()) break;
+        } else if (quitting_) {
+            // Nothing more is started while the runs stop for the program to quit.
+        } else if (event.kind == Event::menu) {
+            onMenu(event.id);
+        } else {
+            onControl(event.id);
+        }
     }
     return 0;
+}
+
+// A close request ends the program at once unless a run or the queue run is
+// going. Then the user is asked: no, and the run goes on; yes, and the runs
+// stop as with "Annuler" and the program ends once they have ended (their
+// clean-up done), woken by a close request posted then. The windows stay
+// served meanwhile, for the runs' own calls; a close request while the runs
+// stop ends the program at once.
+bool Shell::mayQuit() {
+    if (quitting_ || (!runWorker_.running() && !queueRunWorker_.running())) return true;
+    if (!ui_.askYesNo(informationTitle, stopRunAndQuitQuestion)) return false;
+    quitting_ = true;
+    stopRuns();
+    quitWorker_.start([this] {
+        runWorker_.waitIdle();
+        queueRunWorker_.waitIdle();
+        ui_.post({Event::close, 0, mainWindow});
+    });
+    return false;
 }
 
 bool Shell::startUp() {
@@ -143,6 +172,10 @@ void Shell::onControl(int control) {
         case addToQueueButton: addToQueue(); break;
         case processQueueButton: processQueue(); break;
         case chooseSrtButton: chooseSubtitle(); break;
+        case videoCombo:
+        case audioCombo:
+        case subtitleCombo:
+        case noSrtCheck: retellVerdict(); break;
         default: break;
     }
 }
@@ -180,6 +213,18 @@ void Shell::storeOptions() {
         if (desc.checkBox != noCheckBox) settings_.setOption(desc.option, ui_.checked(desc.checkBox) ? "1" : "0");
     saveSettings(context_);
     ui_.closeWindow(optionsWindow);
+    retellVerdict();
+}
+
+// Another track chosen, or settings changed: the verdict is told again while
+// the file shown waits to be processed (a worker's own texts are left alone).
+void Shell::retellVerdict() {
+    for (const Worker* w : {&analysisWorker_, &runWorker_, &queueAddWorker_, &queueRunWorker_})
+        if (w->running()) return;
+    if (ui_.text(fileNameField).empty()) return;
+    if (!state_.with([](AppState& s) { return s.source.hasTracks(); })) return;
+    captureChoice(context_, true);
+    showVerdict(context_);
 }
 
 std::string Shell::acceptPath(const ChosenPath& chosen) {
@@ -264,10 +309,14 @@ void Shell::chooseSubtitle() {
 // "Annuler" during a run stops it (the run clears the window itself when it
 // has ended); otherwise it forgets the current file.
 void Shell::cancel() {
+    if (!stopRuns()) cancelSource();
+}
+
+bool Shell::stopRuns() {
     const bool immediate = runWorker_.running(), queued = queueRunWorker_.running();
     if (immediate) runStop_.request();
     if (queued) queueStop_.request();
-    if (!immediate && !queued) cancelSource();
+    return immediate || queued;
 }
 
 void Shell::cancelSource() {

@@ -22,6 +22,11 @@ struct ShellConfig {
 class Shell {
 public:
     Shell(Ui& ui, Services services, ShellConfig config);
+    // Gives the workers still running a few seconds to end: they use the
+    // shell's state until they do.
+    ~Shell();
+    Shell(const Shell&) = delete;
+    Shell& operator=(const Shell&) = delete;
     // Start-up and the event loop; returns the exit status once the main
     // window has been closed (or the tools folder was missing).
     int run();
@@ -32,7 +37,7 @@ public:
     bool waitIdle(Worker::Clock::time_point deadline) const;
 
 private:
-    std::array<const Worker*, 5> workers() const;
+    std::array<const Worker*, 6> workers() const;
     bool startUp();
     void onMenu(int item);
     void onControl(int control);
@@ -40,10 +45,16 @@ private:
     void openWebPage(std::string_view path);
     void openOptions();
     void storeOptions();
+    void retellVerdict();
     void chooseRemuxFolder();
     void openSource();
     void chooseSubtitle();
     void cancel();
+    // Asks the immediate run and the queue run that are going to stop, as
+    // "Annuler" does; false when neither was going.
+    bool stopRuns();
+    // Whether a close request ends the program now; see run().
+    bool mayQuit();
     void cancelSource();
     void start();
     void addToQueue();
@@ -69,8 +80,12 @@ private:
     std::string lastFolder_;
     SharedState state_;
     JobQueue queue_;
+    MadeFiles made_;
     AppContext context_;
     Worker analysisWorker_, runWorker_, queueAddWorker_, queueRunWorker_, updateWorker_;
+    // Waits, once the user chose to quit during a run, for the runs to end.
+    Worker quitWorker_;
+    bool quitting_ = false;  // the runs are stopping for the program to quit
     // The stops of the running immediate run and queue run (a fresh one per run).
     StopSignal runStop_, queueStop_;
 };

@@ -37,6 +37,10 @@ inline constexpr std::string_view homeFoldersUnavailable =
 inline constexpr std::string_view fileInTheWayHead = "Un fichier que le traitement doit créer existe déjà : "_cp;
 inline constexpr std::string_view fileInTheWayTail =
     "\r\nDéplacez-le ou renommez-le, puis recommencez : traitement annulé"_cp;
+inline constexpr std::string_view usedByOtherWorkHead =
+    "Ce fichier sert déjà à un traitement en attente ou en cours : "_cp;
+// A queued job whose source was deleted or renamed since it was added.
+inline constexpr std::string_view sourceGoneHead = "Fichier source introuvable : "_cp;
 inline constexpr std::string_view notWrittenHead = "Impossible d'écrire "_cp;
 inline constexpr std::string_view notWrittenTail = " : traitement annulé"_cp;
 inline constexpr std::string_view settingsTooLargeHead =
@@ -163,6 +167,9 @@ inline constexpr std::string_view stepExitStatus = "code de sortie "_cp;
 inline constexpr std::string_view stepNotStarted = "non lancée"_cp;
 inline constexpr std::string_view stepNotWritten = "script non écrit"_cp;
 inline constexpr std::string_view stepFileMissing = "fichier manquant : "_cp;
+inline constexpr std::string_view stepFileInTheWay = "fichier déjà présent : "_cp;
+// The checked result could not take the result's name.
+inline constexpr std::string_view resultNotPlaced = "Le résultat n'a pas pu être mis à sa place : "_cp;
 // The second line when the result read back is not what the run was to make:
 // "Résultat non conforme : piste audio au format DTS au lieu de AC3".
 inline constexpr std::string_view resultMismatchHead = "Résultat non conforme : "_cp;
@@ -187,14 +194,32 @@ inline constexpr std::string_view trackExternalSubtitles = "de sous-titres exter
 inline constexpr std::string_view runCancelled = "traitement annulé"_cp;
 // "Lancer !" while the immediate run goes on.
 inline constexpr std::string_view runAlreadyGoing = "Un traitement est déjà en cours"_cp;
+// Closing the program while a run or the queue run goes on (yes stops it, as "Annuler" does).
+inline constexpr std::string_view stopRunAndQuitQuestion =
+    "Un traitement est en cours. Voulez-vous l'arrêter et quitter ?"_cp;
 
-// --- What the analysis says of the audio track ----------------------------------
-// "Audio TrueHD 7.1 : sera converti en AC3 5.1 (640 kb/s)", after "analyse terminée — ".
+// --- What the analysis says of the chosen tracks ---------------------------------
+// After "analyse terminée — ", items joined by " ; ", e.g.
+// "Audio TrueHD 7.1 : sera converti en AC3 5.1 (640 kb/s)".
 inline constexpr std::string_view verdictSeparator = " — "_cp;
+inline constexpr std::string_view verdictJoin = " ; ";
 inline constexpr std::string_view verdictAudioHead = "Audio ";
 inline constexpr std::string_view verdictConverted = "sera converti en AC3";
 inline constexpr std::string_view verdictKept = "conservé tel quel"_cp;
 inline constexpr std::string_view verdictNotRead = " (eac3to ne lit pas ce format)";
+// "Vidéo HEVC 10 bits : certaines box ne la lisent pas",
+// "Vidéo H.264 niveau 5.1 : certaines box ne la lisent pas".
+inline constexpr std::string_view verdictVideoHead = "Vidéo "_cp;
+inline constexpr std::string_view verdictBits = " bits";
+inline constexpr std::string_view verdictLevel = " niveau ";
+inline constexpr std::string_view verdictVideoTail = " : certaines box ne la lisent pas";
+// "Sous-titres PGS (image) : beaucoup de box ne les affichent pas".
+inline constexpr std::string_view verdictImageSubtitleHead = "Sous-titres ";
+inline constexpr std::string_view verdictImageSubtitleTail = " (image) : beaucoup de box ne les affichent pas";
+inline constexpr std::string_view verdictHeaderCompression = "Compression des en-têtes présente : sera retirée"_cp;
+// "Cadence de 0.599 images/s : hors de 10 à 121".
+inline constexpr std::string_view verdictFrameRateHead = "Cadence de ";
+inline constexpr std::string_view verdictFrameRateTail = " images/s : hors de 10 à 121"_cp;
 
 // --- What an analysis that finds nothing, or a doubtful frame rate, says ------------
 inline constexpr std::string_view noTrackFound =

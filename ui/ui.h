@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/row_colours.h"
 #include "ui/texts.h"
 #include "ui/window_desc.h"
 
@@ -18,8 +19,6 @@ struct Event {
     int id = 0;      // menu item or control number
     int window = 0;  // the window the event came from
 };
-
-enum class RowColour { none, green, red };  // (0, 200, 0) and (200, 0, 0)
 
 // What a file or folder dialog returned. `carriable` is false when the
 // chosen name cannot be held as cp1252 text (the path is then unusable).
@@ -84,8 +83,16 @@ public:
 
     // Blocks until the next menu, control or close event of any window.
     virtual Event waitEvent() = 0;
+    // Queues `event` behind the user's own, from any thread, and wakes a
+    // waitEvent() that is blocked (one that reads its events from a script
+    // takes it before its next line). The program wakes its loop with it.
+    virtual void post(Event event) = 0;
 
     virtual void messageBox(std::string_view title, std::string_view text) = 0;
+    // A question with the buttons "yes" and "no" (in the system's words);
+    // true for yes. Closing the box answers no. A front end that can serve
+    // no more events (its session is ending) answers yes without asking.
+    virtual bool askYesNo(std::string_view title, std::string_view text) = 0;
     // `filter` reads "label|pattern|label|pattern"; `firstFilter` is 1-based.
     virtual ChosenPath openFileDialog(std::string_view title, std::string_view initialFile, std::string_view filter,
                                       int firstFilter) = 0;

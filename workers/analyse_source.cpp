@@ -2,9 +2,10 @@
 #include "workers/analyse_source.h"
 
 #include "base/encoding.h"
-#include "model/audio_kinds.h"
+#include "model/verdict.h"
 #include "platform/files.h"
 #include "ui/ui.h"
+#include "workers/handlers.h"
 
 namespace kx {
 
@@ -15,43 +16,6 @@ void fill(Ui& ui, int control, const std::vector<std::string>& items) {
         ui.addItem(control, item);
         ui.select(control, 0);
     }
-}
-
-// What becomes of the first audio track (the one chosen after the analysis)
-// with the settings of now, after a dash; empty without audio.
-std::string audioVerdictOf(const ReportScan& scan, Settings& settings) {
-    if (scan.audioRecords.empty()) return {};
-    const TrackRecord& track = scan.tracks[scan.audioRecords.front()];
-    AudioTreatment audio = audioTreatment(track.format, track.profile, track.channels,
-                                          settings.isOn(Option::keepeac3), fs::transcoderReadsOggAudio());
-    const bool converting = settings.isOff(Option::notranscode);
-    return std::string(verdictSeparator) +
-           audioVerdict(audio, track.channels, converting, ac3Rate(settings.getOption(Option::ac3448)));
-}
-
-// A frame rate a video can have: 10 to 121 images a second. A rate read
-// wrongly from the report (0.599) would give a result of a wrong length.
-// Read with a dot whatever the system's locale ("23.976").
-bool plausibleFrameRate(const std::string& rate) {
-    double value = 0, scale = 0;
-    bool digits = false;
-    for (char c : rate) {
-        if (c == '.' && scale == 0) {
-            scale = 1;
-        } else if (c >= '0' && c <= '9') {
-            digits = true;
-            if (scale == 0) {
-                value = value * 10 + (c - '0');
-            } else {
-                scale /= 10;
-                value += (c - '0') * scale;
-            }
-            if (value > 1000) return false;
-        } else {
-            break;
-        }
-    }
-    return digits && value >= 10.0 && value <= 121.0;
 }
 
 }  // namespace
@@ -77,7 +41,8 @@ void analyseSource(AppContext& context) {
     fill(ui, subtitleCombo, scan.subtitleItems);
     fill(ui, videoCombo, scan.videoItems);
     ui.setText(frameRateField, frameRate);
-    ui.setStatus(std::string(analysisDoneLowerStatus) + audioVerdictOf(scan, context.settings));
+    captureChoice(context, false);  // "Ne pas extraire de srt" as it is now
+    showVerdict(context);
     if (context.settings.isOn(Option::soundenable)) context.desktop.playSound();
     if (!found) {
         ui.messageBox(informationTitle, noTrackFound);

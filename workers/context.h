@@ -11,6 +11,7 @@
 
 #include "base/version.h"
 #include "model/job_queue.h"
+#include "model/made_files.h"
 #include "model/options.h"
 #include "model/source_session.h"
 #include "platform/desktop.h"
@@ -34,6 +35,8 @@ struct AppState {
     // Sources that a run or a queued job is processing now: no second run may
     // take one of them (they would share their temporaries and result).
     std::vector<std::string> sourcesInWork;
+    // The recipe of the immediate run in progress, from its checks to its end.
+    std::optional<RunRecipe> immediateRun;
 };
 
 // The state with its lock: every read or write goes through `with`, so the
@@ -69,6 +72,7 @@ struct AppContext {
     Desktop& desktop;
     FileSystem& files;
     JobQueue& queue;
+    MadeFiles& made;  // the record of the files the program made
     std::function<void()> waitForAnalysis;  // returns once the analysis worker has ended
 };
 

@@ -3,6 +3,7 @@
 
 #include "base/encoding.h"
 #include "base/text.h"
+#include "model/audio_kinds.h"
 #include "platform/files.h"
 #include "ui/ui.h"
 
@@ -50,6 +51,8 @@ void loadSource(AppContext& context, const std::string& path) {
 }
 
 void addExternalSubtitle(AppContext& context, const std::string& srt) {
+    // A cancelled dialog leaves the choice as it was.
+    if (srt.empty()) return;
     context.state.with([&](AppState& s) { s.source.addExternalSubtitle(srt); });
     context.ui.insertItem(subtitleCombo, 0, filePart(srt));
     context.ui.select(subtitleCombo, 0);
@@ -75,6 +78,24 @@ RunPlan currentRunPlan(AppContext& context) {
     in.keepEac3 = context.settings.isOn(Option::keepeac3);
     in.transcoderReadsOgg = fs::transcoderReadsOggAudio();
     return makeRunPlan(in);
+}
+
+std::vector<std::string> currentVerdict(AppContext& context) {
+    VerdictInputs in = context.state.with([](AppState& s) { return s.source.verdictInputs(); });
+    Settings& settings = context.settings;
+    // A repair of a track that is not DTS turns the transcode on (applyDtsFixRule).
+    const bool repairTurnsOn = settings.isOn(Option::dtsfix) && in.audio && toLower(in.audio->format) != "dts";
+    in.converting = settings.isOff(Option::notranscode) || repairTurnsOn;
+    in.keepEac3 = settings.isOn(Option::keepeac3);
+    in.transcoderReadsOgg = fs::transcoderReadsOggAudio();
+    in.rate = ac3Rate(settings.getOption(Option::ac3448));
+    return verdictItems(in);
+}
+
+void showVerdict(AppContext& context) {
+    std::string brief = briefVerdict(currentVerdict(context));
+    if (!brief.empty()) brief.insert(0, verdictSeparator);
+    context.ui.setStatus(std::string(analysisDoneLowerStatus) + brief);
 }
 
 ScriptContext currentScriptContext(AppContext& context) {

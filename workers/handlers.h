@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "model/run_plan.h"
 #include "model/script_text.h"
@@ -30,6 +31,11 @@ void captureChoice(AppContext& context, bool selections);
 
 // The run plan of the current source, from the session and the settings.
 RunPlan currentRunPlan(AppContext& context);
+// The verdict on the chosen tracks with the settings of now, item by item
+// (model/verdict.h); empty when no track was found.
+std::vector<std::string> currentVerdict(AppContext& context);
+// The status after an analysis, "analyse terminée", followed by the short verdict.
+void showVerdict(AppContext& context);
 // What the scripts read besides the plan.
 ScriptContext currentScriptContext(AppContext& context);
 // Empties the window for the next file and forgets the run's choices.

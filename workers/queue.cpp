@@ -31,10 +31,11 @@ JobEnd runJob(AppContext& context, const Job& job, const std::optional<StopSigna
     if (job.state == JobState::adding || !files.isFolder(folder)) return {};
     if (!files.exists(folder + std::string(purgeScriptName)) || !files.exists(folder + std::string(remuxScriptName)))
         return {};
+    if (files.fileSize(job.source) < 0) return {false, false, std::string(sourceGoneHead) + job.source};
     SourceClaim claim(context, job.source);
     if (!claim.held()) return {false, false, std::string(sourceAlreadyInWork)};
     const RunRecipe& recipe = job.recipe;
-    if (auto problem = filesInTheWay(files, recipe.purgeNames(), recipe.result())) return {false, false, *problem};
+    if (auto problem = filesInTheWay(files, context.made, recipe)) return {false, false, *problem};
 
     Ui& ui = context.ui;
     Settings& settings = context.settings;
@@ -59,11 +60,13 @@ JobEnd runJob(AppContext& context, const Job& job, const std::optional<StopSigna
         if (step.kind == StepKind::remux && !files.exists(folder + std::string(step.script))) runner.fail(*own);
         runner.run(*own);
     }
-    runner.verify(recipe, recipe.result());
+    runner.verify(recipe, recipe.resultPart());
+    runner.placeResult(recipe);
+    if (!runner.ok()) runner.removeUnfinished(recipe);
     // A cancelled job leaves none of its temporaries (its clean-up runs unstopped).
     if (settings.isOn(Option::deletetemp) || runner.cancelled()) runScript(context, folder, purgeScriptName);
     if (runner.cancelled()) return {false, true, std::string(runCancelled)};
-    if (runner.ok() && outputPresent(files, recipe.result(), job.source)) return {true, false, {}};
+    if (runner.ok()) return {true, false, {}};
     return {false, false, runner.failure()};
 }
 
@@ -93,8 +96,10 @@ void addJob(AppContext& context, const JobQueue::Place& place) {
     applyDtsFixRule(context, plan);
     const ScriptContext scripts = currentScriptContext(context);
     const RunRecipe recipe = makeRecipe(plan, runChoices(scripts));
-    if (auto problem = filesInTheWay(files, madeFiles(recipe), recipe.result()))
-        return refuseJob(context, place, *problem);
+    std::vector<RunRecipe> others = context.queue.recipesInWork(place.place);
+    if (auto run = context.state.with([](AppState& s) { return s.immediateRun; })) others.push_back(*run);
+    if (auto problem = otherWorkUses(recipe, others)) return refuseJob(context, place, *problem);
+    if (auto problem = filesInTheWay(files, context.made, recipe)) return refuseJob(context, place, *problem);
 
     // The folder keeps only what this job writes: scripts of an earlier job
     // of the same number would otherwise run with it.
@@ -102,12 +107,8 @@ void addJob(AppContext& context, const JobQueue::Place& place) {
     // Every script is written before anything runs: the remux takes the files
     // the job's own steps will have made by then.
     ScriptContext written = scripts;
-    const std::vector<std::string> temporaries = recipe.temporaries();
-    written.fileExists = [&](const std::string& path) {
-        for (const std::string& temporary : temporaries)
-            if (equalsNoCase(temporary, path)) return true;
-        return files.exists(path);
-    };
+    // Only those: a file of such a name that the job does not make is the user's.
+    written.fileExists = [&](const std::string& path) { return recipe.makes(path); };
     std::string failed;
     for (const RunStep& step : recipe.steps)
         if (failed.empty() && !writeScript(files, folder + std::string(step.script), ScriptPlace::jobFolder,
@@ -129,7 +130,10 @@ void addJob(AppContext& context, const JobQueue::Place& place) {
     job.audioFormat = plan.audioFormat;
     job.subtitleLanguage = subtitleChosen(scripts) ? plan.subLang : "";
     job.recipe = recipe;
-    context.queue.complete(place.place, job);
+    if (auto problem = completeJob(context, place.place, job)) {
+        context.queue.emptyFolder(folder);
+        return refuseJob(context, place, *problem);
+    }
 
     if (ui.columnCount(queueList) == 1) {
         ui.addColumn(queueList, pathColumn, 300);

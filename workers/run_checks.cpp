@@ -15,22 +15,6 @@ std::string fileInTheWay(const std::string& path) {
     return std::string(fileInTheWayHead) + path + std::string(fileInTheWayTail);
 }
 
-// The first of `paths` for which a file or folder exists, by its exact name
-// or by one that differs only in letter case; nothing when none does.
-std::optional<std::string> firstPresent(FileSystem& files, const std::vector<std::string>& paths) {
-    for (const std::string& path : paths)
-        if (!path.empty() && existsAnyCase(files, path)) return path;
-    return std::nullopt;
-}
-
-// Makes room for the result; false when something is still in the way.
-bool clearOldResult(FileSystem& files, const std::string& result) {
-    if (result.empty()) return false;
-    std::int64_t size = files.fileSize(result);
-    if (size == -1) return true;
-    return size >= 0 && files.removeFile(result) && !files.exists(result);
-}
-
 }  // namespace
 
 std::string notWritten(const std::string& path) {
@@ -45,6 +29,7 @@ bool touchesSource(FileSystem& files, const RunPlan& plan, const std::string& sc
     std::vector<std::string> purged = every.purgeNames();
     touched.insert(touched.end(), purged.begin(), purged.end());
     touched.push_back(every.result());
+    touched.push_back(every.resultPart());
     touched.push_back(plan.basePath + ".dts");  // the kept DTS track
     for (std::string_view name : programScripts) touched.push_back(scriptFolder + std::string(name));
     for (std::string_view name : {"log.txt", "extract.bat"}) touched.push_back(scriptFolder + std::string(name));
@@ -61,18 +46,22 @@ void applyDtsFixRule(AppContext& context, const RunPlan& plan) {
     }
 }
 
-std::vector<std::string> madeFiles(const RunRecipe& recipe) {
-    std::vector<std::string> made = recipe.temporaries();
-    std::vector<std::string> purged = recipe.purgeNames();
-    made.insert(made.end(), purged.begin(), purged.end());
-    if (std::string kept = recipe.keptSubtitle(); !kept.empty()) made.push_back(kept);
-    return made;
+std::optional<std::string> filesInTheWay(FileSystem& files, MadeFiles& made, const RunRecipe& recipe) {
+    for (const std::string& path : recipe.writtenNames()) {
+        if (path.empty()) continue;
+        // A file the program made and that nobody changed since may be
+        // replaced; it is removed only when the step that makes it again starts.
+        if (!existsAnyCase(files, path)) continue;
+        if (auto name = files.findAnyCase(path); name && made.owns(*name)) continue;
+        return fileInTheWay(path);
+    }
+    return std::nullopt;
 }
 
-std::optional<std::string> filesInTheWay(FileSystem& files, const std::vector<std::string>& made,
-                                         const std::string& result) {
-    if (auto present = firstPresent(files, made)) return fileInTheWay(*present);
-    if (!clearOldResult(files, result)) return fileInTheWay(result);
+std::optional<std::string> otherWorkUses(const RunRecipe& recipe, const std::vector<RunRecipe>& others) {
+    for (const RunRecipe& other : others)
+        if (std::string name = sharedName(recipe, other); !name.empty())
+            return std::string(usedByOtherWorkHead) + name + std::string(notWrittenTail);
     return std::nullopt;
 }
 
@@ -109,6 +98,29 @@ bool sourceInWork(AppContext& context, const std::string& source) {
     });
 }
 
+RunClaim::RunClaim(AppContext& context, const RunRecipe& recipe) : context_(context) {
+    problem_ = context_.state.with([&](AppState& s) {
+        auto problem = otherWorkUses(recipe, context_.queue.recipesInWork());
+        if (!problem) s.immediateRun = recipe;
+        return problem;
+    });
+}
+
+RunClaim::~RunClaim() {
+    if (!problem_) context_.state.with([](AppState& s) { s.immediateRun.reset(); });
+}
+
+std::optional<std::string> completeJob(AppContext& context, int place, Job job) {
+    // Under the state's lock, so a run that starts now sees the job, or the job the run.
+    return context.state.with([&](AppState& s) {
+        std::vector<RunRecipe> others = context.queue.recipesInWork(place);
+        if (s.immediateRun) others.push_back(*s.immediateRun);
+        auto problem = otherWorkUses(job.recipe, others);
+        if (!problem) context.queue.complete(place, std::move(job));
+        return problem;
+    });
+}
+
 void saveSettings(AppContext& context) {
     if (!context.settings.saveOptions())
         context.ui.messageBox(informationTitle, settingsNotSaved(context.settings.path()));
@@ -127,10 +139,6 @@ bool existsAnyCase(FileSystem& files, const std::string& path) {
     for (const std::string& entry : *names)
         if (equalsNoCase(entry, filePart(path))) return true;
     return false;
-}
-
-bool outputPresent(FileSystem& files, const std::string& output, const std::string& sourcePath) {
-    return !output.empty() && files.fileSize(output) >= 0 && !files.sameFile(output, sourcePath);
 }
 
 }  // namespace kx

@@ -23,16 +23,14 @@ bool touchesSource(FileSystem& files, const RunPlan& plan, const std::string& sc
 // Option::notranscode becomes "0" and is saved.
 void applyDtsFixRule(AppContext& context, const RunPlan& plan);
 
-// Every name of a file the recipe makes beside the source, the result aside:
-// its temporaries, then the job clean-up's names, then the kept subtitle.
-std::vector<std::string> madeFiles(const RunRecipe& recipe);
-// Everything checked before a run or job writes or runs anything: none of
-// `made` is there and `result` can be written. The message to show when
-// something is in the way, nothing when the run may go on. An earlier
-// result of exactly the result's name is deleted to make room (never a name
-// that differs in case, never a folder).
-std::optional<std::string> filesInTheWay(FileSystem& files, const std::vector<std::string>& made,
-                                         const std::string& result);
+// Checked before a run or job writes or runs anything: every file it may
+// write (RunRecipe::writtenNames) is absent, or one the program made and
+// nobody changed since. The message to show when something is in the way,
+// nothing when the run may go on. Nothing is deleted here.
+std::optional<std::string> filesInTheWay(FileSystem& files, MadeFiles& made, const RunRecipe& recipe);
+// Checked when a run or job is prepared: no file it writes is written or
+// read as a source by one of `others` (the queued jobs, the run in progress).
+std::optional<std::string> otherWorkUses(const RunRecipe& recipe, const std::vector<RunRecipe>& others);
 
 // Marks a source as being processed for the object's lifetime; `held()` is
 // false (and nothing is marked) when another run already processes it.
@@ -51,6 +49,26 @@ private:
 };
 bool sourceInWork(AppContext& context, const std::string& source);
 
+// The immediate run's hold on the files it writes, from its checks to its
+// end. Not held (and `problem()` says why) when a queued or running job
+// writes one of them or reads one as its source.
+class RunClaim {
+public:
+    RunClaim(AppContext& context, const RunRecipe& recipe);
+    ~RunClaim();
+    RunClaim(const RunClaim&) = delete;
+    RunClaim& operator=(const RunClaim&) = delete;
+    const std::optional<std::string>& problem() const { return problem_; }
+
+private:
+    AppContext& context_;
+    std::optional<std::string> problem_;
+};
+// Puts a prepared job in the queue at `place`, unless a file it writes is
+// written or read as a source by another job or by the immediate run in
+// progress: then the message to show, and the queue is unchanged.
+std::optional<std::string> completeJob(AppContext& context, int place, Job job);
+
 // Saves the settings; when the file cannot be written the user is told.
 void saveSettings(AppContext& context);
 
@@ -60,8 +78,5 @@ void saveSettings(AppContext& context);
 void removeTemporary(FileSystem& files, const std::string& path);
 // Whether `path` exists, by its exact name or one that differs only in case.
 bool existsAnyCase(FileSystem& files, const std::string& path);
-
-// The result is a file (not a folder) and not the source itself.
-bool outputPresent(FileSystem& files, const std::string& output, const std::string& sourcePath);
 
 }  // namespace kx

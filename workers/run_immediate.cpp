@@ -28,6 +28,7 @@ void writeLog(AppContext& context, const RunRecipe& recipe, const std::string& h
     sources.sourceStem = sourceFolder + plan.baseName;
     sources.extractBat = files.readFile(home + "extract.bat");
     sources.mediaInfo = files.readFile(home + "mediainfo.txt");
+    sources.verdict = currentVerdict(context);
     // What the recipe's steps wrote: the extraction script and the
     // transcoder's own log when the run transcoded, and the remux script.
     const RunStep* extract = recipe.find(StepKind::extract);
@@ -69,9 +70,16 @@ void runImmediate(AppContext& context, std::optional<StopSignal> stop) {
     }
 
     applyDtsFixRule(context, plan);
-    const ScriptContext scripts = currentScriptContext(context);
+    ScriptContext scripts = currentScriptContext(context);
     const RunRecipe recipe = makeRecipe(plan, runChoices(scripts));
-    if (auto problem = filesInTheWay(files, madeFiles(recipe), recipe.result())) {
+    // The scripts take the files this run makes, never a user's file of such a name.
+    scripts.fileExists = [&](const std::string& path) { return recipe.makes(path) && files.exists(path); };
+    RunClaim work(context, recipe);
+    if (work.problem()) {
+        ui.messageBox(informationTitle, *work.problem());
+        return;
+    }
+    if (auto problem = filesInTheWay(files, context.made, recipe)) {
         ui.messageBox(informationTitle, *problem);
         return;
     }
@@ -85,7 +93,9 @@ void runImmediate(AppContext& context, std::optional<StopSignal> stop) {
         if (runner.ok())
             for (int value : step.progressAfter) ui.setProgress(progressBar, value);
     }
-    runner.verify(recipe, recipe.result());
+    runner.verify(recipe, recipe.resultPart());
+    runner.placeResult(recipe);
+    if (!runner.ok()) runner.removeUnfinished(recipe);
     // The remux's own status when it ran; a failure before it is told by the ending.
     const bool remuxRan = runner.lastStep() == remuxScriptName;
     const int remuxStatus = remuxRan ? runner.lastStatus() : 0;
@@ -117,7 +127,7 @@ void runImmediate(AppContext& context, std::optional<StopSignal> stop) {
     ui.setStatus(remuxDoneStatus);
     if (settings.isOn(Option::soundenable)) context.desktop.playSound();
 
-    bool success = runner.ok() && outputPresent(files, recipe.result(), plan.sourcePath);
+    const bool success = runner.ok();
     std::string message(success ? processingSucceeded : processingFailed);
     if (!runner.failure().empty()) message += "\r\n" + runner.failure();
     ui.messageBox(informationTitle, message);

@@ -71,11 +71,49 @@ void StepRunner::failed(const RunStep& step, const std::string& why) {
     failure_ = std::string(stepFailedHead) + toolName(step) + " (" + why + ")";
 }
 
+bool StepRunner::clearOutputs(const RunStep& step) {
+    for (const StepOutput& output : step.outputs) {
+        if (!existsAnyCase(context_.files, output.path)) {
+            started_.push_back(output.path);
+            continue;
+        }
+        auto name = context_.files.findAnyCase(output.path);
+        if (!name || !context_.made.removeOwn(*name) || existsAnyCase(context_.files, output.path)) {
+            failed(step, std::string(stepFileInTheWay) + output.path);
+            return false;
+        }
+        started_.push_back(output.path);
+    }
+    return true;
+}
+
+void StepRunner::placeResult(const RunRecipe& recipe) {
+    if (stopped_) return;
+    FileSystem& files = context_.files;
+    const std::string &part = recipe.resultPart(), &result = recipe.result();
+    // Only now, with the new result made and checked, may an earlier one go.
+    const bool room = !existsAnyCase(files, result) || context_.made.removeOwn(result);
+    if (room && files.moveNoReplace(part, result) == fs::MoveResult::moved) {
+        context_.made.forget(part);
+        context_.made.note(result);
+        return;
+    }
+    stopped_ = true;
+    failure_ = std::string(resultNotPlaced) + result;
+}
+
+void StepRunner::removeUnfinished(const RunRecipe& recipe) {
+    const std::string& part = recipe.resultPart();
+    for (const std::string& path : started_)
+        if (path == part && context_.files.removeFile(path)) context_.made.forget(path);
+}
+
 void StepRunner::start(const RunStep& step) {
     if (stop_ && stop_->requested()) {
         stopped_ = cancelled_ = true;
         return;
     }
+    if (!clearOutputs(step)) return;
     StartResult result = runScript(context_, folder_, step.script, stop_);
     lastStatus_ = result.state == StartResult::State::started ? result.exitCode : -1;
     if (result.stopped || (stop_ && stop_->requested())) {
@@ -87,6 +125,8 @@ void StepRunner::start(const RunStep& step) {
     for (const StepOutput& output : step.outputs)
         if (!output.toolLog && (!existsAnyCase(context_.files, output.path) || context_.files.isFolder(output.path)))
             return failed(step, std::string(stepFileMissing) + output.path);
+    for (const StepOutput& output : step.outputs)
+        if (auto name = context_.files.findAnyCase(output.path)) context_.made.note(*name);
 }
 
 }  // namespace kx

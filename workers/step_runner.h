@@ -37,6 +37,13 @@ public:
     // After the steps: the result read back (verify_result.h); one that is
     // not what `recipe` makes ends the run as a failure.
     void verify(const RunRecipe& recipe, const std::string& resultPath);
+    // After the last step: the remux's file takes the result's name, over
+    // an earlier result only when the program made it and nobody changed it.
+    void placeResult(const RunRecipe& recipe);
+    // After a failure or a stop: removes the files of the steps this runner
+    // started that are no temporaries (the remux's file); the run removes its
+    // temporaries itself.
+    void removeUnfinished(const RunRecipe& recipe);
 
     // No step has failed and no stop was asked for.
     bool ok() const { return !stopped_; }
@@ -54,6 +61,9 @@ public:
 private:
     void start(const RunStep& step);
     void failed(const RunStep& step, const std::string& why);
+    // Makes room for the step's outputs: an earlier file of the program's is
+    // removed; anything else stops the run. False when the run stops.
+    bool clearOutputs(const RunStep& step);
 
     AppContext& context_;
     std::string folder_;
@@ -64,6 +74,7 @@ private:
     std::string lastStep_;
     int lastStatus_ = -1;
     std::vector<std::string> written_;
+    std::vector<std::string> started_;  // outputs of the steps started, absent before them
 };
 
 }  // namespace kx

@@ -20,11 +20,12 @@
 #include <string>
 #include <vector>
 
+#include "processes.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-using Args = std::vector<std::string>;
+using namespace bench;
 
 const std::string buildDir = KLARBRIX_BUILD_DIR;
 // Where klarbrix-drive, klarbrix-cmd and program/Applications are taken from:
@@ -32,182 +33,23 @@ const std::string buildDir = KLARBRIX_BUILD_DIR;
 std::string programsDir = buildDir;
 const std::string sourceDir = KLARBRIX_SOURCE_DIR;
 
-[[noreturn]] void die(const std::string& message) {
-    std::fprintf(stderr, "processing_bench: %s\n", message.c_str());
-    std::exit(1);
-}
-
-double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-// One finished program: its time and the peak memory of it and of the
-// children it waited for (ru_maxrss, in KiB).
-struct Finished {
-    int status = -1;
-    double seconds = 0;
-    long peakKib = 0;
-    double cpuSeconds = 0;  // user and system time of it and of the children it waited for
-};
-
-double cpuOf(const rusage& usage) {
-    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-int statusOf(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0); }
-
-[[noreturn]] void execIn(const std::string& folder, const Args& argv) {
-    if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    ::execvp(args[0], args.data());
-    ::_exit(127);
-}
-
-// Runs a program with no shell, its output into `logFile` (appended).
-Finished run(const Args& argv, const std::string& logFile) {
-    Finished done;
-    auto start = Clock::now();
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int null = ::open("/dev/null", O_RDONLY);
-        int log = ::open(logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        ::dup2(null, 0);
-        ::dup2(log, 1);
-        ::dup2(log, 2);
-        execIn("", argv);
-    }
-    if (pid < 0) die("fork failed");
-    int raw = 0;
-    rusage usage{};
-    while (::wait4(pid, &raw, 0, &usage) < 0 && errno == EINTR) {
-    }
-    done.seconds = since(start);
-    done.status = statusOf(raw);
-    done.peakKib = usage.ru_maxrss;
-    done.cpuSeconds = cpuOf(usage);
-    return done;
-}
-
-Finished mustRun(const Args& argv, const std::string& logFile) {
-    Finished done = run(argv, logFile);
-    if (done.status != 0) die(argv[0] + " ended with " + std::to_string(done.status) + "; see " + logFile);
-    return done;
-}
-
-std::string which(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string folders = path ? path : "";
-    for (std::size_t from = 0; from <= folders.size();) {
-        std::size_t end = std::min(folders.find(':', from), folders.size());
-        std::string candidate = folders.substr(from, end - from) + "/" + name;
-        if (end > from && ::access(candidate.c_str(), X_OK) == 0) return candidate;
-        from = end + 1;
-    }
-    return "";
-}
-
-// klarbrix-drive with a pipe on each side: commands go in, lines come out.
-class Drive {
-public:
-    Drive(const std::string& programFolder, const std::string& errorFile) {
-        int in[2], out[2];
-        if (::pipe(in) != 0 || ::pipe(out) != 0) die("pipe failed");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            int log = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            ::dup2(in[0], 0);
-            ::dup2(out[1], 1);
-            ::dup2(log, 2);
-            ::close(in[1]);
-            ::close(out[0]);
-            execIn(programFolder, {programsDir + "/klarbrix-drive"});
-        }
-        if (pid_ < 0) die("fork failed");
-        ::close(in[0]);
-        ::close(out[1]);
-        in_ = in[1];
-        out_ = out[0];
-    }
-
-    void send(const std::string& commands) {
-        for (std::size_t at = 0; at < commands.size();) {
-            ssize_t n = ::write(in_, commands.data() + at, commands.size() - at);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) die("klarbrix-drive stopped reading");
-            at += std::size_t(n);
-        }
-    }
-
-    // Reads lines up to the first that starts with `prefix`; every line read
-    // is kept in `lines`.
-    void waitFor(const std::string& prefix) {
-        for (;;) {
-            std::size_t end = buffer_.find('\n');
-            if (end != std::string::npos) {
-                std::string line = buffer_.substr(0, end);
-                buffer_.erase(0, end + 1);
-                lines.push_back(line);
-                stamps.push_back(Clock::now());
-                if (line.compare(0, prefix.size(), prefix) == 0) return;
-                continue;
-            }
-            char chunk[4096];
-            ssize_t n = ::read(out_, chunk, sizeof chunk);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) die("klarbrix-drive ended before \"" + prefix + "\"");
-            buffer_.append(chunk, std::size_t(n));
-        }
-    }
-
-    // The drive's own peak resident size so far (VmHWM), in KiB.
-    long ownPeakKib() const {
-        std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
-        for (std::string line; std::getline(status, line);)
-            if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-        return 0;
-    }
-
-    // Ends its input and waits; the peak covers the drive and every program
-    // it started.
-    Finished finish() {
-        ::close(in_);
-        char chunk[4096];
-        for (ssize_t n; (n = ::read(out_, chunk, sizeof chunk)) != 0;)
-            if (n < 0 && errno != EINTR) break;
-        ::close(out_);
-        Finished done;
-        int raw = 0;
-        rusage usage{};
-        while (::wait4(pid_, &raw, 0, &usage) < 0 && errno == EINTR) {
-        }
-        done.status = statusOf(raw);
-        done.peakKib = usage.ru_maxrss;
-        done.cpuSeconds = cpuOf(usage);
-        return done;
-    }
-
-    // When the first line equal to `line` was read (the epoch when none was).
-    Clock::time_point when(const std::string& line) const {
-        auto it = std::find(lines.begin(), lines.end(), line);
-        return it == lines.end() ? Clock::time_point() : stamps[std::size_t(it - lines.begin())];
-    }
-
-    std::vector<std::string> lines;
-    std::vector<Clock::time_point> stamps;
-
-private:
-    pid_t pid_ = -1;
-    int in_ = -1, out_ = -1;
-    std::string buffer_;
-};
-
 double mib(double bytes) { return bytes / (1024.0 * 1024.0); }
 double mibOfKib(long kib) { return double(kib) / 1024.0; }
 
+// The audio track of a source: DTS 5.1, or TrueHD (5.1: this ffmpeg's
+// encoder takes no more channels).
+struct Audio {
+    std::string extension;  // of the extracted track
+    Args encoding;          // ffmpeg's
+};
+const Audio dts{"dts", {"-c:a", "dca", "-strict", "experimental", "-b:a", "1536k"}};
+const Audio trueHd{"thd", {"-c:a", "truehd", "-strict", "-2"}};
+
 // A ten-second clip: noisy test pattern in lossless H.264 (about 11 MB/s),
-// French DTS 5.1, French subtitles; appended to itself up to the size.
-std::string makeSource(const std::string& work, double wantedMib, const std::string& log) {
+// French audio, French subtitles; appended to itself up to the size, as
+// films/NAME.mkv.
+std::string makeSource(const std::string& work, double wantedMib, const std::string& log, const Audio& audio,
+                       const std::string& name) {
     std::string clip = work + "clip/";
     fs::create_directories(clip);
     Args ff = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
@@ -219,19 +61,20 @@ std::string makeSource(const std::string& work, double wantedMib, const std::str
                       "-c:v", "libx264", "-preset", "ultrafast", "-qp", "0", "-pix_fmt", "yuv420p",
                       clip + "video.mkv"}),
             log);
-    mustRun(with(ff, {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000", "-t", "10", "-af",
-                      "pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0", "-c:a", "dca", "-strict", "experimental",
-                      "-b:a", "1536k", clip + "french.dts"}),
+    const std::string track = clip + "french." + audio.extension;
+    mustRun(with(with(ff, {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000", "-t", "10", "-af",
+                           "pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0"}),
+                 with(audio.encoding, {track})),
             log);
     std::ofstream(clip + "french.srt", std::ios::binary)
         << "1\r\n00:00:01,000 --> 00:00:03,000\r\nBonjour\r\n\r\n2\r\n00:00:05,000 --> 00:00:08,000\r\nAu revoir\r\n";
     mustRun({"mkvmerge", "-q", "-o", clip + "clip.mkv", clip + "video.mkv", "--language", "0:fre",
-             clip + "french.dts", "--language", "0:fre", clip + "french.srt"},
+             track, "--language", "0:fre", clip + "french.srt"},
             log);
     double clipMib = mib(double(fs::file_size(clip + "clip.mkv")));
     int copies = std::max(1, int(wantedMib / clipMib + 0.5));
     fs::create_directories(work + "films");
-    std::string source = work + "films/film.mkv";
+    std::string source = work + "films/" + name + ".mkv";
     Args append = {"mkvmerge", "-q", "-o", source, clip + "clip.mkv"};
     for (int k = 1; k < copies; ++k) append.insert(append.end(), {"+", clip + "clip.mkv"});
     mustRun(append, log);
@@ -271,7 +114,7 @@ Measure measureProgram(const std::string& work, const std::string& source) {
     ::sync();
 
     Measure m;
-    Drive drive(program, work + "drive-errors.log");
+    Drive drive(programsDir + "/klarbrix-drive", program, work + "drive-errors.log");
     auto start = Clock::now();
     drive.send("file " + source + "\nclick 36\nwait\nshow 21\n");
     drive.waitFor("21 text:");
@@ -291,14 +134,15 @@ Measure measureProgram(const std::string& work, const std::string& source) {
 
     bool ok = std::find(drive.lines.begin(), drive.lines.end(), "message: Le traitement s'est bien pass\xC3\xA9") !=
               drive.lines.end();
-    std::string result = work + "films/film_remux.mkv";
+    const std::string base = source.substr(0, source.size() - 4);  // without ".mkv"
+    const std::string result = base + "_remux.mkv";
     if (!ok || !fs::exists(result)) {
         for (const auto& line : drive.lines) std::fprintf(stderr, "  %s\n", line.c_str());
         die("the program's run failed; see " + work + "drive-errors.log");
     }
     m.resultMib = mib(double(fs::file_size(result)));
     fs::remove(result);
-    removeIfThere(work + "films/film.srt");
+    removeIfThere(base + ".srt");
     return m;
 }
 
@@ -306,7 +150,7 @@ Measure measureProgram(const std::string& work, const std::string& source) {
 // click to its end. `sources` are two different files.
 Measure measureProgramQueue(const std::string& work, const std::vector<std::string>& sources) {
     std::string program = work + "program/";
-    Drive drive(program, work + "drive-errors.log");
+    Drive drive(programsDir + "/klarbrix-drive", program, work + "drive-errors.log");
     std::string add;
     for (const std::string& source : sources) add += "file " + source + "\nclick 36\nwait\nclick 19\nwait\n";
     drive.send(add + "show 21\n");
@@ -353,19 +197,20 @@ double ownCpu() {
 // writes them (beside the source: on a disk, where a file goes changes what
 // writing it costs); like the program's queue, each job deletes its
 // temporaries and the results stay until the end.
-Measure measureDirectJobs(const std::string& work, const std::vector<std::string>& sources,
-                          const std::string& log) {
+Measure measureDirectJobs(const std::string& work, const std::vector<std::string>& sources, const std::string& log,
+                          const Audio& audio = dts) {
     ::sync();
     Measure m;
     std::vector<std::string> kept;
     for (const std::string& source : sources) {
         const std::string base = source.substr(0, source.size() - 4);  // without ".mkv"
+        const std::string track = base + "." + audio.extension;
         Finished f = mustRun({"mediainfo", source}, work + "direct-mediainfo.txt");
         if (kept.empty()) m.analysis = f.seconds;
         m.cpuSeconds += f.cpuSeconds;
         std::vector<Args> commands = {
-            {"mkvextract", source, "tracks", "0:" + base + ".h264", "1:" + base + ".dts", "2:" + base + ".srt"},
-            {"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y", "-i", base + ".dts", "-map",
+            {"mkvextract", source, "tracks", "0:" + base + ".h264", "1:" + track, "2:" + base + ".srt"},
+            {"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y", "-i", track, "-map",
              "0:a:0", "-vn", "-sn", "-dn", "-c:a", "ac3", "-b:a", "640k", "-f", "ac3", base + ".ac3"},
             {"mkvmerge", "-o", base + "_remux.mkv", "--default-duration", "0:25.000fps", "--compression", "0:none",
              base + ".h264", "--compression", "0:none", "--language", "0:fre", base + ".ac3", "--language", "0:fre",
@@ -378,7 +223,7 @@ Measure measureDirectJobs(const std::string& work, const std::vector<std::string
         }
         auto start = Clock::now();
         double cpuBefore = ownCpu();
-        for (const char* extension : {".h264", ".dts", ".ac3"}) removeIfThere(base + extension);
+        for (const std::string& file : {base + ".h264", track, base + ".ac3"}) removeIfThere(file);
         m.steps[3] += since(start);
         m.cpuSeconds += ownCpu() - cpuBefore;
         m.resultMib += mib(double(fs::file_size(base + "_remux.mkv")));
@@ -390,8 +235,9 @@ Measure measureDirectJobs(const std::string& work, const std::vector<std::string
     return m;
 }
 
-Measure measureDirect(const std::string& work, const std::string& source, const std::string& log) {
-    return measureDirectJobs(work, {source}, log);
+Measure measureDirect(const std::string& work, const std::string& source, const std::string& log,
+                      const Audio& audio = dts) {
+    return measureDirectJobs(work, {source}, log, audio);
 }
 
 // For reference: ffmpeg doing the same conversion in one pass.
@@ -448,17 +294,18 @@ std::string megabytes(long kib) {
 int main(int argc, char** argv) {
     double wantedMib = 1024;
     int rounds = 3;
-    bool keep = false, queue = true;
+    bool keep = false, queue = true, withTrueHd = true;
     std::string workParent = buildDir;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--keep")) keep = true;
         else if (!std::strcmp(argv[i], "--no-queue")) queue = false;
+        else if (!std::strcmp(argv[i], "--no-truehd")) withTrueHd = false;
         else if (!std::strcmp(argv[i], "--work") && i + 1 < argc) workParent = argv[++i];
         else if (!std::strcmp(argv[i], "--programs") && i + 1 < argc) programsDir = fs::absolute(argv[++i]).string();
         else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
             rounds = std::atoi(argv[++i]);
         else if (std::atof(argv[i]) > 0) wantedMib = std::atof(argv[i]);
-        else die("usage: processing_bench [SIZE_MB (1024)] [--rounds N (3)] [--work FOLDER] [--programs BUILD] [--no-queue] [--keep]");
+        else die("usage: processing_bench [SIZE_MB (1024)] [--rounds N (3)] [--work FOLDER] [--programs BUILD] [--no-queue] [--no-truehd] [--keep]");
     }
     for (const char* tool : {"ffmpeg", "ffprobe", "mkvmerge", "mkvextract", "mediainfo"})
         if (which(tool).empty()) die(std::string(tool) + " is not installed");
@@ -477,18 +324,20 @@ int main(int argc, char** argv) {
     std::printf("making a source of about %.0f MB...\n", wantedMib);
     std::fflush(stdout);
     auto made = Clock::now();
-    std::string source = makeSource(work, wantedMib, log);
+    std::string source = makeSource(work, wantedMib, log, dts, "film");
+    std::string trueHdSource = withTrueHd ? makeSource(work, wantedMib, log, trueHd, "film-truehd") : "";
     std::printf("source: %s, %.0f MB, made in %.1f s\n", source.c_str(), mib(double(fs::file_size(source))),
                 since(made));
     std::fflush(stdout);
     // Read once, so that no side starts with a cold cache; every measure
     // starts after sync(), so none pays for the writes of the one before.
     mustRun({"cat", source}, "/dev/null");
+    if (withTrueHd) mustRun({"cat", trueHdSource}, "/dev/null");
     // The queue's second job needs a file of its own.
     std::string second = work + "films/film2.mkv";
     if (queue) fs::copy_file(source, second);
 
-    Series program, direct, onePass, programQueue, directQueue;
+    Series program, direct, onePass, programQueue, directQueue, trueHdProgram, trueHdDirect;
     for (int round = 0; round < rounds; ++round) {
         std::printf("round %d of %d...\n", round + 1, rounds);
         std::fflush(stdout);
@@ -499,6 +348,12 @@ int main(int argc, char** argv) {
         } else {
             direct.rounds.push_back(measureDirect(work, source, log));
             program.rounds.push_back(measureProgram(work, source));
+        }
+        if (withTrueHd) {
+            auto byHand = [&] { trueHdDirect.rounds.push_back(measureDirect(work, trueHdSource, log, trueHd)); };
+            if (round % 2 == 1) byHand();
+            trueHdProgram.rounds.push_back(measureProgram(work, trueHdSource));
+            if (round % 2 == 0) byHand();
         }
         onePass.rounds.push_back(measureOnePass(work, source, log));
         if (queue) {
@@ -518,18 +373,18 @@ int main(int argc, char** argv) {
     };
     row("analysis, program (MediaInfo stand-in)", program, analysis, "");
     row("analysis, mediainfo directly", direct, analysis, "");
-    row("run, program (delivered options)", program, run,
-        megabytes(program.peak(&Measure::ownPeakKib)) + " klarbrix-drive, " +
-            megabytes(program.peak(&Measure::peakKib)) + " largest process");
-    row("run, mkvextract + ffmpeg + mkvmerge directly", direct, run,
-        megabytes(direct.peak(&Measure::peakKib)) + " largest process");
-    if (queue) {
-        row("queue of two jobs, program", programQueue, run,
-            megabytes(programQueue.peak(&Measure::ownPeakKib)) + " klarbrix-drive, " +
-                megabytes(programQueue.peak(&Measure::peakKib)) + " largest process");
-        row("the same two jobs' commands directly", directQueue, run,
-            megabytes(directQueue.peak(&Measure::peakKib)) + " largest process");
-    }
+    // The program's run beside the same commands run directly.
+    auto pair = [&](const char* programLine, const Series& ours, const char* directLine, const Series& theirs) {
+        row(programLine, ours, run,
+            megabytes(ours.peak(&Measure::ownPeakKib)) + " klarbrix-drive, " +
+                megabytes(ours.peak(&Measure::peakKib)) + " largest process");
+        row(directLine, theirs, run, megabytes(theirs.peak(&Measure::peakKib)) + " largest process");
+    };
+    pair("run, program (delivered options)", program, "run, mkvextract + ffmpeg + mkvmerge directly", direct);
+    if (queue) pair("queue of two jobs, program", programQueue, "the same two jobs' commands directly", directQueue);
+    if (withTrueHd)
+        pair("run, TrueHD 5.1 source, program", trueHdProgram, "run, TrueHD 5.1 source, the same commands directly",
+             trueHdDirect);
     row("one ffmpeg pass (copy video, DTS->AC3, copy subtitles)", onePass, run,
         megabytes(onePass.peak(&Measure::peakKib)));
 
@@ -550,6 +405,7 @@ int main(int argc, char** argv) {
     ratio("analysis", program, direct, analysis);
     ratio("immediate run", program, direct, run);
     if (queue) ratio("queue run of two jobs", programQueue, directQueue, run);
+    if (withTrueHd) ratio("immediate run, TrueHD 5.1 source", trueHdProgram, trueHdDirect, run);
     ratio("immediate run against the one ffmpeg pass", program, onePass, run);
     auto cpu = [](const Measure& m) { return m.cpuSeconds; };
     std::printf("\n%-56s %8s %8s   (best, median)\n", "processor time, analysis included", "program", "direct");

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -54,15 +55,33 @@ void MemoryUi::setStatus(std::string_view text) {
 }
 
 // A message of several lines gives one transcript line each.
-void MemoryUi::messageBox(std::string_view, std::string_view text) {
-    std::lock_guard lock(mutex_);
+void MemoryUi::sayLines(std::string_view head, std::string_view text) {
     if (text.ends_with("\r\n")) text.remove_suffix(2);
     for (;;) {
         std::size_t end = text.find("\r\n");
-        say("message: " + utf8(text.substr(0, end)));
+        say(std::string(head) + utf8(text.substr(0, end)));
         if (end == std::string_view::npos) break;
         text.remove_prefix(end + 2);
     }
+}
+
+void MemoryUi::messageBox(std::string_view, std::string_view text) {
+    std::lock_guard lock(mutex_);
+    sayLines("message: ", text);
+}
+
+bool MemoryUi::askYesNo(std::string_view, std::string_view text) {
+    std::lock_guard lock(mutex_);
+    sayLines("question: ", text);
+    if (replies_.empty()) return ended_;
+    bool yes = replies_.front();
+    replies_.pop_front();
+    return yes;
+}
+
+void MemoryUi::post(Event event) {
+    std::lock_guard lock(mutex_);
+    posted_.push_back(event);
 }
 
 ChosenPath MemoryUi::nextAnswer(std::deque<ChosenPath>& answers) {
@@ -152,9 +171,19 @@ Event MemoryUi::waitEvent() {
         std::lock_guard lock(mutex_);
         return Event{Event::close, 0, windowOpen(helpWindow) ? helpWindow : mainWindow};
     };
-    if (ended_) return closeRequest();
+    auto posted = [this]() -> std::optional<Event> {
+        std::lock_guard lock(mutex_);
+        if (posted_.empty()) return std::nullopt;
+        Event event = posted_.front();
+        posted_.pop_front();
+        return event;
+    };
+    if (ended_) return posted().value_or(closeRequest());
     std::string raw;
-    while (std::getline(commands_, raw)) {
+    // An event posted meanwhile comes before the next command.
+    for (;;) {
+        if (auto event = posted()) return *event;
+        if (!std::getline(commands_, raw)) break;
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
         std::string line = fromUtf8Lossy(raw);
         std::istringstream in(line);
@@ -173,6 +202,9 @@ Event MemoryUi::waitEvent() {
             ChosenPath chosen{converted ? *converted : fromUtf8Lossy(answer), converted.has_value()};
             std::lock_guard lock(mutex_);
             (verb == "file" ? fileAnswers_ : folderAnswers_).push_back(chosen);
+        } else if (std::string reply; verb == "answer" && in >> reply && (reply == "yes" || reply == "no")) {
+            std::lock_guard lock(mutex_);
+            replies_.push_back(reply == "yes");
         } else if (verb == "wait") {
             if (!waitIdle()) {
                 // Nothing more is read: the program is asked to close at once.

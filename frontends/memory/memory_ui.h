@@ -4,6 +4,7 @@
 // program in end-to-end tests (klarbrix-drive).
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -37,7 +38,11 @@ public:
 
     void setStatus(std::string_view text) override;
     Event waitEvent() override;
+    void post(Event event) override;
     void messageBox(std::string_view title, std::string_view text) override;
+    // "question: TEXT"; the answer is the one the `answer` command left
+    // waiting, no when none waits, yes once the commands have run out.
+    bool askYesNo(std::string_view title, std::string_view text) override;
     ChosenPath openFileDialog(std::string_view title, std::string_view initialFile, std::string_view filter,
                               int firstFilter) override;
     ChosenPath chooseFolder(std::string_view title, std::string_view initialFolder) override;
@@ -51,6 +56,8 @@ private:
     void windowClosed(int window) override;
     void progressSet(int control, int value) override;
     void say(const std::string& line);  // under the lock
+    // One transcript line per line of `text`, each after `head` (under the lock).
+    void sayLines(std::string_view head, std::string_view text);
     void show(int control);
     // Until no worker runs; false when the wait limit has passed first.
     bool waitIdle();
@@ -63,7 +70,9 @@ private:
     std::ostream& transcript_;
     std::function<bool(std::chrono::steady_clock::time_point)> idleWait_;
     std::deque<ChosenPath> fileAnswers_, folderAnswers_;
-    bool ended_ = false;     // the commands have run out (or the wait timed out)
+    std::deque<bool> replies_;   // to the next questions
+    std::deque<Event> posted_;
+    std::atomic<bool> ended_ = false;  // the commands have run out (or the wait timed out)
     bool timedOut_ = false;
     std::chrono::milliseconds waitLimit_{300'000};
 };

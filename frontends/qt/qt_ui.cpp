@@ -226,12 +226,17 @@ void QtUi::setRowColour(int control, int row, RowColour colour) {
     d_->onGui([&] {
         auto* list = d_->find<QTreeWidget>(control);
         if (!list || row < 0 || row >= list->topLevelItemCount()) return;
-        QBrush brush;
-        if (colour == RowColour::green) brush = QColor(0, 200, 0);
-        else if (colour == RowColour::red) brush = QColor(200, 0, 0);
+        // A coloured row's text in white or black, whichever reads better on it.
+        QBrush background, text;
+        if (colour != RowColour::none) {
+            background = toQColor(rowBackground(colour));
+            text = toQColor(contrastingText(rowBackground(colour)));
+        }
         QTreeWidgetItem* item = list->topLevelItem(row);
-        for (int column = 0; column < std::max(list->columnCount(), item->columnCount()); ++column)
-            item->setBackground(column, brush);
+        for (int column = 0; column < std::max(list->columnCount(), item->columnCount()); ++column) {
+            item->setBackground(column, background);
+            item->setForeground(column, text);
+        }
     });
 }
 
@@ -277,13 +282,27 @@ Event QtUi::waitEvent() {
     }
 }
 
+void QtUi::post(Event event) {
+    // Pushed on the windows' thread, which the call wakes.
+    QMetaObject::invokeMethod(d_.get(), [d = d_.get(), event] { d->push(event); }, Qt::QueuedConnection);
+}
+
 void QtUi::messageBox(std::string_view title, std::string_view text) {
     d_->onGui([&] {
         if (d_->onMessage) d_->onMessage(text);
         QMessageBox box(QMessageBox::NoIcon, toQt(title), toQt(text), QMessageBox::Ok);
-        box.setTextFormat(Qt::PlainText);
-        box.setWindowModality(Qt::ApplicationModal);
+        prepareMessageBox(box);
         box.exec();
+    });
+}
+
+bool QtUi::askYesNo(std::string_view title, std::string_view text) {
+    return d_->onGui([&] {
+        QMessageBox box(QMessageBox::NoIcon, toQt(title), toQt(text), QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);  // and so does the close box
+        prepareMessageBox(box);
+        return box.exec() == QMessageBox::Yes;
     });
 }
 

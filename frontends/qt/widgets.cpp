@@ -8,6 +8,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QGridLayout>
 #include <QMimeData>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -37,6 +38,21 @@ ChosenPath toChosenPath(const QString& path) {
 }
 
 QString withoutMnemonics(QString text) { return text.replace(QLatin1Char('&'), QLatin1String("&&")); }
+
+void prepareMessageBox(QMessageBox& box) {
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    // Title bars draw their text bold, in about the size of the program's.
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const int needed = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + titleBarRoom;
+    // The box sets its own size when shown: a spacer across its layout makes room.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(needed, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
+QColor toQColor(Rgb colour) { return QColor(colour.red, colour.green, colour.blue); }
 
 QFont controlFont() {
     QFont font(QString::fromLatin1(controlFontFamily));

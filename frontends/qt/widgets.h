@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTextBrowser>
 #include <QUrl>
@@ -29,6 +30,16 @@ std::string fromQt(const QString& text);
 ChosenPath toChosenPath(const QString& path);
 // Captions of buttons, tabs and menus show their ampersands as typed.
 QString withoutMnemonics(QString text);
+
+// The program's message boxes and questions: plain text, modal for the whole
+// program, and at least as wide as the title bar needs to show the whole title
+// beside the window manager's icon and buttons (Qt's own allowance is too
+// narrow for the usual desktops: "Information" showed cut).
+void prepareMessageBox(QMessageBox& box);
+inline constexpr int titleBarRoom = 150;  // pixels beside the title: icon, buttons, margins
+
+// The colour as Qt takes it.
+QColor toQColor(Rgb colour);
 
 // The one font of every window and control, narrow enough for every caption
 // to fit its control at the windows' fixed pixel sizes.

@@ -1,6 +1,6 @@
 // The open-file dialog (GetOpenFileNameW), the folder chooser (the common
 // item dialog picking folders, or the older folder browser where that is
-// missing) and the message box.
+// missing), the message box and the yes/no question.
 #include "frontends/win32/dialogs.h"
 
 #include <commdlg.h>
@@ -56,6 +56,11 @@ std::string withTrailingBackslash(std::string folder) {
 
 void messageBox(HWND owner, std::string_view title, std::string_view text) {
     MessageBoxW(owner, wide(text).c_str(), wide(title).c_str(), MB_OK | MB_SETFOREGROUND);
+}
+
+bool askYesNo(HWND owner, std::string_view title, std::string_view text) {
+    return MessageBoxW(owner, wide(text).c_str(), wide(title).c_str(), MB_YESNO | MB_DEFBUTTON2 | MB_SETFOREGROUND) ==
+           IDYES;
 }
 
 ChosenPath openFileDialog(HWND owner, std::string_view title, std::string_view initialFile, std::string_view filter,

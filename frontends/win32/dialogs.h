@@ -37,6 +37,8 @@ std::string withTrailingBackslash(std::string folder);
 
 // Each blocks until answered; `owner` is disabled meanwhile (may be null).
 void messageBox(HWND owner, std::string_view title, std::string_view text);
+// Buttons "Oui" and "Non" (the system's words), "Non" the default; true for "Oui".
+bool askYesNo(HWND owner, std::string_view title, std::string_view text);
 ChosenPath openFileDialog(HWND owner, std::string_view title, std::string_view initialFile, std::string_view filter,
                           int firstFilter);
 ChosenPath chooseFolder(HWND owner, std::string_view title, std::string_view initialFolder);

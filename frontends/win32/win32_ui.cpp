@@ -296,11 +296,25 @@ Event Win32Ui::waitEvent() {
     }
 }
 
+void Win32Ui::post(Event event) {
+    d_->push(event);
+    PostMessageW(d_->callWindow, WM_NULL, 0, 0);  // wakes the loop's GetMessageW
+}
+
 void Win32Ui::messageBox(std::string_view title, std::string_view text) {
     d_->onGui([&] {
         HWND owner = d_->modalOwner();
         Impl::ModalScope scope(d_->windows, owner);
         win32::messageBox(owner, title, text);
+    });
+}
+
+bool Win32Ui::askYesNo(std::string_view title, std::string_view text) {
+    return d_->onGui([&] {
+        if (d_->quit) return true;  // the session ends: nobody is left to answer
+        HWND owner = d_->modalOwner();
+        Impl::ModalScope scope(d_->windows, owner);
+        return win32::askYesNo(owner, title, text);
     });
 }
 

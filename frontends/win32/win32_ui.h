@@ -58,8 +58,10 @@ public:
     void showBalloonTip(int control, std::string_view text, std::string_view title, int icon) override;
 
     Event waitEvent() override;
+    void post(Event event) override;
 
     void messageBox(std::string_view title, std::string_view text) override;
+    bool askYesNo(std::string_view title, std::string_view text) override;
     ChosenPath openFileDialog(std::string_view title, std::string_view initialFile, std::string_view filter,
                               int firstFilter) override;
     ChosenPath chooseFolder(std::string_view title, std::string_view initialFolder) override;

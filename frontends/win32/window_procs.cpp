@@ -16,7 +16,7 @@ using namespace win32;
 
 namespace {
 
-constexpr COLORREF green = RGB(0, 200, 0), red = RGB(200, 0, 0);
+COLORREF colorRef(Rgb colour) { return RGB(colour.red, colour.green, colour.blue); }
 
 }  // namespace
 
@@ -96,8 +96,9 @@ LRESULT Win32Ui::Impl::notify(NMHDR* header) {
         if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
             auto colour = RowColour(draw->nmcd.lItemlParam);
             if (colour == RowColour::green || colour == RowColour::red) {
-                draw->clrTextBk = colour == RowColour::green ? green : red;
-                draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
+                // The text in white or black, whichever reads better on the row.
+                draw->clrTextBk = colorRef(rowBackground(colour));
+                draw->clrText = colorRef(contrastingText(rowBackground(colour)));
                 return CDRF_NEWFONT;
             }
         }

@@ -125,6 +125,12 @@ std::int64_t fileSize(const std::string& path) {
     return S_ISDIR(st.st_mode) ? -2 : std::int64_t(st.st_size);
 }
 
+std::int64_t modifiedTime(const std::string& path) {
+    struct stat st;
+    if (path.empty() || ::stat(native(path).c_str(), &st) != 0) return -1;
+    return std::int64_t(st.st_mtim.tv_sec) * 10000000 + st.st_mtim.tv_nsec / 100;
+}
+
 bool exists(const std::string& path) { return fileSize(path) != -1; }
 
 bool isFolder(const std::string& path) { return fileSize(path) == -2; }

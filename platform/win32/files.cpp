@@ -187,6 +187,13 @@ std::int64_t fileSize(const std::string& path) {
     return (std::int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+std::int64_t modifiedTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!attributes(path, data)) return -1;
+    return std::int64_t((std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                        data.ftLastWriteTime.dwLowDateTime);
+}
+
 bool exists(const std::string& path) { return fileSize(path) != -1; }
 
 bool isFolder(const std::string& path) { return fileSize(path) == -2; }

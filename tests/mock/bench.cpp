@@ -91,7 +91,8 @@ Bench::Bench(const std::string& optionsText)
       launcher(root),
       settings(program + "options.txt", files),
       queue(files),
-      context{ui, settings, state, launcher, desktop, files, queue, nullptr} {
+      made(files, program + std::string(madeFilesRecord)),
+      context{ui, settings, state, launcher, desktop, files, queue, made, nullptr} {
     stdfs::create_directories(stdfs::path(tools));
     stdfs::create_directories(stdfs::path(films));
     // The command interpreter finds a tool only where the script names it.

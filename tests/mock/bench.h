@@ -92,6 +92,7 @@ public:
     Settings settings;
     SharedState state;
     JobQueue queue;
+    MadeFiles made;
     AppContext context;
 };
 

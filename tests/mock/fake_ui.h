@@ -25,7 +25,9 @@ public:
     void setStatus(std::string_view text) override;
     // Nothing comes: the tests call the workers themselves.
     Event waitEvent() override { return {}; }
+    void post(Event) override {}
     void messageBox(std::string_view title, std::string_view text) override;
+    bool askYesNo(std::string_view, std::string_view) override { return false; }
     ChosenPath openFileDialog(std::string_view, std::string_view, std::string_view, int) override { return {}; }
     ChosenPath chooseFolder(std::string_view, std::string_view) override { return {}; }
 

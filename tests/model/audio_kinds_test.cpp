@@ -11,6 +11,7 @@
 #include "model/run_recipe.h"
 #include "model/script_text.h"
 #include "platform/files.h"
+#include "support/table.h"
 
 using namespace kx;
 
@@ -111,17 +112,25 @@ TEST(AudioTreatment, PlanRecipeAndScriptsOfAConvertedTrack) {
     EXPECT_EQ(makeRecipe(planOf("EAC3", 6, true), {true, false, true, false, false}).find(StepKind::transcode),
               nullptr);
 
-    // The rate switch only at 448: at 640 the line is today's.
+    // The rate switch where the transcoder's own rate differs (448, or 640 for
+    // mono and stereo), the mix down to 5.1 above six channels.
     RunPlan flac = planOf("FLAC", 8);
-    EXPECT_EQ(joined(eac3toPieces(flac, contextOf({}))), R"(eac3to.exe "D:\F\a.flac" "D:\F\a.ac3" -libav)");
-    EXPECT_EQ(joined(eac3toPieces(flac, contextOf({{Option::ac3448, "1"}}))),
-              R"(eac3to.exe "D:\F\a.flac" "D:\F\a.ac3" -libav -448)");
+    test::expectEach(
+        [](const std::string& c) {
+            const int channels = c[0] - '0';
+            const std::map<Option, std::string> rate{{Option::ac3448, c.substr(2)}};
+            const std::string line = joined(eac3toPieces(planOf("FLAC", channels), contextOf(rate)));
+            return line.substr(line.find(".ac3\"") + 6);
+        },
+        {{"8 0", "-libav -down6"}, {"8 1", "-libav -448 -down6"}, {"6 0", "-libav"}, {"2 0", "-libav -640"},
+         {"1 1", "-libav -448"}, {"0 0", "-libav"}});
+    EXPECT_EQ(joined(eac3toPieces(flac, contextOf({}))), R"(eac3to.exe "D:\F\a.flac" "D:\F\a.ac3" -libav -down6)");
     EXPECT_EQ(joined(eac3toPieces(planOf("DTS"), contextOf({{Option::ac3448, "1"}, {Option::dtsfix, "1"}}))),
               R"(eac3to.exe "D:\F\a_fixed.dts" "D:\F\a.ac3" -libav -448)");
 
     // The remux takes the AC3; with keepdts the original follows with its language.
     const std::string head =
-        R"(mkvmerge.exe -o "D:\F\a_remux.mkv" --default-duration 0:25.000fps "--compression" "0:none" "D:\F\a.h264" )"
+        R"(mkvmerge.exe -o "D:\F\a_remux.part.mkv" --default-duration 0:25.000fps "--compression" "0:none" "D:\F\a.h264" )"
         R"("--compression" "0:none" "--language" "0:fre" "D:\F\a.ac3" )";
     EXPECT_EQ(joined(remuxPieces(flac, contextOf({}, {"D:\\F\\a.ac3"}), RemuxForm::extraction)), head);
     EXPECT_EQ(joined(remuxPieces(flac, contextOf({{Option::keepdts, "1"}}, {"D:\\F\\a.ac3"}), RemuxForm::extraction)),

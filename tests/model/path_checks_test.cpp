@@ -116,6 +116,14 @@ TEST_F(RenameSource, FailedFolderMoveKeepsTheFolderThatExists) {
     EXPECT_EQ(run(at("Dossé/Vidéos/été.mkv"_cp)), at("Dossé/Vidéos/ete.mkv"_cp));
     EXPECT_EQ(fs::readFile(at("Dossé/Vidéos/ete.mkv"_cp)), "x");
     EXPECT_FALSE(fs::exists(at("Dosse"_cp)));
+
+    // Only the folder's own name may change: with an accent higher up, the
+    // folder is never moved into a plain-named folder of the user's.
+    makeFile(at("Hélène/sub/film.mkv"_cp), "y");
+    makeFile(at("Helene/mine.txt"), "user");
+    EXPECT_EQ(run(at("Hélène/sub/film.mkv"_cp)), at("Hélène/sub/film.mkv"_cp));
+    EXPECT_EQ(fs::readFile(at("Hélène/sub/film.mkv"_cp)), "y");
+    EXPECT_EQ(fs::listFolder(at("Helene")), std::vector<std::string>{"mine.txt"});
 }
 
 TEST_F(RenameSource, NothingIsRenamedWhereTheToolsTakeAnyName) {

@@ -128,6 +128,32 @@ TEST(ReportScan, TablesHaveFixedSizes) {
     EXPECT_EQ(scan.tracks[1].trackId, "");
 }
 
+// What tells a box's trouble with a track: its profile and level, bit depth
+// and header compression, in video, audio and text sections alike.
+TEST(ReportScan, ProfileBitDepthAndHeaderStripping) {
+    const struct {
+        const char* title;
+        std::string line;
+        const char* profile;
+        int bitDepth;
+        bool stripped;
+    } cases[] = {
+        {"Video", row("Format profile", "Main 10@L5.1@High"), "Main 10@L5.1@High", 0, false},
+        {"Video", row("Bit depth", "10 bits"), "", 10, false},
+        {"Video", row("Muxing mode", "Header stripping"), "", 0, true},
+        {"Audio", row("Muxing mode", "Header stripping"), "", 0, true},
+        {"Text", row("Muxing mode", "Header stripping"), "", 0, true},
+        {"Text", row("Muxing mode", "zlib"), "", 0, false},
+    };
+    for (const auto& c : cases) {
+        ReportScan scan = scanReport(linesOf({c.title, row("ID", "1"), row("Format", "HEVC"), c.line, ""}));
+        const TrackRecord& t = scan.tracks[0];
+        EXPECT_EQ(t.profile, c.profile) << c.line;
+        EXPECT_EQ(t.bitDepth, c.bitDepth) << c.line;
+        EXPECT_EQ(t.headerStripped, c.stripped) << c.line;
+    }
+}
+
 TEST(ReportScan, EachTrackKeepsTheDurationOfItsOwnSection) {
     ReportScan scan = scanReport(linesOf({"General", row("Duration", "2 h 1 min"), "", "Video", row("ID", "1"),
                                           row("Format", "AVC"), row("Duration", "1 h 23 min"), "", "Audio",

@@ -75,7 +75,8 @@ TEST(RunRecipe, TemporariesKeptSubtitleAndCleanUpNames) {
     EXPECT_EQ(recipe.keptSubtitle(), "");
     recipe = makeRecipe(planOf("DTS"), {true, false, false, true, true});
     EXPECT_EQ(recipe.temporaries(), (Strings{"D:\\F\\a.h264", "D:\\F\\a.dts"}));
-    EXPECT_EQ(recipe.purgeNames(), (Strings{"D:\\F\\a.h264", "D:\\F\\a.DTS", "D:\\F\\a.srt"}));
+    // The kept subtitle is no temporary: the job's clean-up leaves it too.
+    EXPECT_EQ(recipe.purgeNames(), (Strings{"D:\\F\\a.h264", "D:\\F\\a.DTS"}));
     EXPECT_EQ(recipe.keptSubtitle(), "D:\\F\\a.srt");
 }
 

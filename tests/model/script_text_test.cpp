@@ -36,7 +36,8 @@ struct Scene {
 };
 
 // Video 1, audio 2 (French), and subtitle 3 (French) when a format is given.
-RunPlan plan(std::string audioFormat = "DTS", std::string subFormat = "", std::string source = "D:\\F\\a.mkv") {
+RunPlan plan(std::string audioFormat = "DTS", std::string subFormat = "", std::string source = "D:\\F\\a.mkv",
+             std::string remuxFolder = "") {
     RunInputs in;
     in.sourcePath = std::move(source);
     in.tracks[0] = {"1", "AVC", "", "", ""};
@@ -46,7 +47,8 @@ RunPlan plan(std::string audioFormat = "DTS", std::string subFormat = "", std::s
     in.audioId = 2;
     in.subId = 3;
     in.subtitleSelected = !subFormat.empty();
-    in.remuxdest = "0";
+    in.remuxdest = remuxFolder.empty() ? "0" : "1";
+    in.cheminremux = remuxFolder;
     return makeRunPlan(in);
 }
 
@@ -107,7 +109,7 @@ TEST(DtsFixAndTranscodeScripts, OptionCombinations) {
 
 TEST(RemuxScript, ExtractionForm) {
     Scene s;
-    const std::string head = R"(mkvmerge.exe -o "D:\F\a_remux.mkv" --default-duration 0:25.000fps "--compression" "0:none" "D:\F\a.h264" )";
+    const std::string head = R"(mkvmerge.exe -o "D:\F\a_remux.part.mkv" --default-duration 0:25.000fps "--compression" "0:none" "D:\F\a.h264" )";
     const std::string audio = R"("--compression" "0:none" "--language" "0:fre" )";
     EXPECT_EQ(joined(remuxPieces(plan(), s.context, RemuxForm::extraction)), head + audio + R"("D:\F\a.ac3" )");
 
@@ -143,7 +145,7 @@ TEST(RemuxScript, ExtractionForm) {
 
 TEST(RemuxScript, ExtractionFormUnusualTracks) {
     Scene s;
-    const std::string head = R"(mkvmerge.exe -o "D:\F\a_remux.mkv" --default-duration 0:25.000fps "--compression" "0:none" "D:\F\a.h264" "--compression" "0:none" "--language" "0:fre" )";
+    const std::string head = R"(mkvmerge.exe -o "D:\F\a_remux.part.mkv" --default-duration 0:25.000fps "--compression" "0:none" "D:\F\a.h264" "--compression" "0:none" "--language" "0:fre" )";
     // A subtitle without a file name: no language and no empty file name.
     s.context.subtitleSelected = true;
     EXPECT_EQ(joined(remuxPieces(plan("DTS", "PGS"), s.context, RemuxForm::extraction)),
@@ -163,23 +165,22 @@ TEST(RemuxScript, DirectForm) {
     RunPlan p = plan("DTS", "UTF8");
     p.audioLang = "eng";
     EXPECT_EQ(joined(remuxPieces(p, s.context, RemuxForm::direct)),
-              R"(mkvmerge.exe -o "D:\F\a_remux.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:eng" "--language" "3:fre" "-a" "2" "-d" "1" "-s" "3" "-T" "D:\F\a.mkv" "--track-order" "0:1,0:2,0:3")");
+              R"(mkvmerge.exe -o "D:\F\a_remux.part.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:eng" "--language" "3:fre" "-a" "2" "-d" "1" "-s" "3" "-T" "D:\F\a.mkv" "--track-order" "0:1,0:2,0:3")");
 
     s.context.srtPath = "D:\\F\\s.srt";
     EXPECT_EQ(joined(remuxPieces(p, s.context, RemuxForm::direct)),
-              R"(mkvmerge.exe -o "D:\F\a_remux.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:eng" "-a" "2" "-d" "1" "-T" "-S" "D:\F\a.mkv" "-s" "0" "-D" "-A" "-T" "D:\F\s.srt" "--track-order" "0:1,0:2,1:0")");
+              R"(mkvmerge.exe -o "D:\F\a_remux.part.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:eng" "-a" "2" "-d" "1" "-T" "-S" "D:\F\a.mkv" "-s" "0" "-D" "-A" "-T" "D:\F\s.srt" "--track-order" "0:1,0:2,1:0")");
 
     // "No subtitles" checked: -S; nothing selected and nothing checked: every subtitle kept.
     s.context.srtPath.clear();
     s.context.noSrtChecked = true;
     EXPECT_EQ(joined(remuxPieces(p, s.context, RemuxForm::direct)),
-              R"(mkvmerge.exe -o "D:\F\a_remux.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:eng" "-a" "2" "-d" "1" "-T" "-S" "D:\F\a.mkv" "--track-order" "0:1,0:2")");
+              R"(mkvmerge.exe -o "D:\F\a_remux.part.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:eng" "-a" "2" "-d" "1" "-T" "-S" "D:\F\a.mkv" "--track-order" "0:1,0:2")");
     s.context.noSrtChecked = false;
     s.context.subtitleSelected = false;
-    s.set(Option::remuxdest, "1");
-    s.set(Option::cheminremux, "E:\\R\\");
-    EXPECT_EQ(joined(remuxPieces(plan(), s.context, RemuxForm::direct)),
-              R"(mkvmerge.exe -o "E:\R\a.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:fre" "-a" "2" "-d" "1" "-T" "D:\F\a.mkv" "--track-order" "0:1,0:2")");
+    // With a remux folder, the result keeps the source's name.
+    EXPECT_EQ(joined(remuxPieces(plan("DTS", "", "D:\\F\\a.mkv", "E:\\R\\"), s.context, RemuxForm::direct)),
+              R"(mkvmerge.exe -o "E:\R\a.part.mkv" --default-duration 0:25.000fps "--compression" "1:none" "--compression" "2:none" "--language" "2:fre" "-a" "2" "-d" "1" "-T" "D:\F\a.mkv" "--track-order" "0:1,0:2")");
 }
 
 TEST(RemuxScript, DelayInMilliseconds) {
@@ -214,12 +215,11 @@ TEST(ScriptNames, PercentSignsAreDoubled) {
     EXPECT_EQ(joined(dtsFixPieces(p)), R"(delaycut.exe  -fixcrc fix -start 0 -End 0 "D:\100%%\a%%b.dts")");
     EXPECT_EQ(joined(eac3toPieces(p, s.context)), R"(eac3to.exe "D:\100%%\a%%b.dts" "D:\100%%\a%%b.ac3" -libav)");
 
-    s.set(Option::remuxdest, "1");
-    s.set(Option::cheminremux, "E:\\%TEMP%\\");
+    p = plan("DTS", "UTF8", "D:\\100%\\a%b.mkv", "E:\\%TEMP%\\");
     s.context.subtitleSelected = false;
     s.context.srtPath = "D:\\s%1.srt";
     std::string direct = joined(remuxPieces(p, s.context, RemuxForm::direct));
-    const std::string output = R"(mkvmerge.exe -o "E:\%%TEMP%%\a%%b.mkv" )";
+    const std::string output = R"(mkvmerge.exe -o "E:\%%TEMP%%\a%%b.part.mkv" )";
     EXPECT_EQ(direct.substr(0, output.size()), output);
     EXPECT_NE(direct.find(R"("D:\100%%\a%%b.mkv" "-s" "0" "-D" "-A" "-T" "D:\s%%1.srt" )"), std::string::npos);
     EXPECT_NE(joined(remuxPieces(p, s.context, RemuxForm::extraction)).find(R"("D:\100%%\a%%b.ac3" "D:\s%%1.srt" )"),
@@ -249,18 +249,18 @@ TEST(PurgeScript, NamesExactlyTheFilesTheJobMakes) {
     RunPlan p = plan("DTS", "UTF8");
     // Transcoding: the extracted tracks, the transcoded audio and its log.
     const std::string transcoded = "del \"D:\\F\\a.ac3\"\r\ndel \"D:\\F\\a - log.txt\"\r\ndel \"D:\\F\\a.h264\"\r\n";
-    EXPECT_EQ(purge(p, s),
-              transcoded + "del \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\n");
+    // The extracted subtitle stays beside the source, as in the immediate run.
+    EXPECT_EQ(purge(p, s), transcoded + "del \"D:\\F\\a.DTS\"\r\n");
     s.set(Option::deletebat, "1");
     EXPECT_EQ(purge(p, s),
-              transcoded + "del \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\nRD /S /Q \"C:\\K\\job2\"\r\n");
+              transcoded + "del \"D:\\F\\a.DTS\"\r\nRD /S /Q \"C:\\K\\job2\"\r\n");
 
     // Repair as well: the repaired file and the repair log, in the script's order.
     s.set(Option::deletebat, "0");
     s.set(Option::dtsfix, "1");
     EXPECT_EQ(purge(p, s),
               "del \"D:\\F\\a.ac3\"\r\ndel \"D:\\F\\a_fixed.dts\"\r\ndel \"D:\\F\\a_log.txt\"\r\n"
-              "del \"D:\\F\\a - log.txt\"\r\ndel \"D:\\F\\a.h264\"\r\ndel \"D:\\F\\a.DTS\"\r\ndel \"D:\\F\\a.srt\"\r\n");
+              "del \"D:\\F\\a - log.txt\"\r\ndel \"D:\\F\\a.h264\"\r\ndel \"D:\\F\\a.DTS\"\r\n");
 
     // No lone-dot names; no subtitle line when the job extracts none (an
     // external file of the same name stays); nothing at all on the direct path.

@@ -110,6 +110,9 @@ TEST_F(HttpGet, RefusedStatusLeavesTheFileAlone) {
     EXPECT_EQ(fetch("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found"), 0);
     EXPECT_EQ(stored(), "old");
     EXPECT_EQ(fetch("86\r\n"), 0);  // no status line at all
+    // A status that only contains 200 or 302 is neither.
+    for (const char* line : {"HTTP/1.1 2000 OK", "HTTP/1.1 1200 OK", "HTTP/1.1 404 200", "X 200 OK", "HTTP/1.1 3021"})
+        EXPECT_EQ(fetch(std::string(line) + "\r\nContent-Length: 2\r\n\r\n86"), 0) << line;
     EXPECT_EQ(fetch(""), 0);        // the peer hangs up at once
     EXPECT_EQ(fetch("HTTP/1.1 200 OK\r\nContent-Le"), 0);  // the head never ends
     EXPECT_EQ(stored(), "old");

@@ -2,7 +2,8 @@
 # Driver scenarios of the Windows program under wine: klarbrix-drive.exe with
 # real cmd.exe running its scripts and the tool stand-in in Applications\.
 # An immediate run and a queue of two jobs, with names holding %, blanks, &,
-# ( and an accented parent folder; a name the scripts cannot carry. Where the
+# ( and an accented parent folder; a name the scripts cannot carry; closing
+# the program while a tool hangs. Where the
 # two programs must agree, the same commands are also given to the Linux
 # driver and the transcripts, tool calls and logs compared.
 #   tests/win32/drive_scenarios.sh BUILD-WIN [BUILD-LINUX]
@@ -121,6 +122,7 @@ same() {  # same WHAT WIN-FILE WIN-ROOT LINUX-FILE LINUX-ROOT
 }
 has_line() { grep -qxF -- "$2" "$1"; }
 lacks_line() { ! grep -qxF -- "$2" "$1"; }
+lacks_text() { ! grep -qF -- "$2" "$1"; }
 
 immediate() {  # immediate LOCALE
   local root="$scenarios/immediate-$1" p out
@@ -136,7 +138,7 @@ immediate() {  # immediate LOCALE
   srt=$(winpath "$root/Hélène & Cie (1)/sous-titres/le film.srt")
   films=$(winpath "$root/films & (co) 100%/le film (2) 50%")
   check "immediate run ($1): names reach the tools intact" \
-    has_line "$p/Applications/calls.txt" "mkvmerge|-o|$(winpath "$result")|--default-duration|0:25.000fps|--compression|0:none|$films.h264|--sync|0:1500|--compression|0:none|--language|0:fre|$films.ac3|--sub-charset|0:UTF-8|$srt"
+    has_line "$p/Applications/calls.txt" "mkvmerge|-o|$(winpath "${result%.mkv}.part.mkv")|--default-duration|0:25.000fps|--compression|0:none|$films.h264|--sync|0:1500|--compression|0:none|--language|0:fre|$films.ac3|--sub-charset|0:UTF-8|$srt"
   check "immediate run ($1): scripts and temporaries gone" \
     test ! -e "$p/mkvmerge.bat" -a ! -e "$p/mkvextract.bat" -a ! -e "$root/films & (co) 100%/le film (2) 50%.h264"
   if [ -n "$linux_build" ] && [ "$1" = fr_FR.UTF-8 ]; then
@@ -204,10 +206,94 @@ refusals() {  # refusals LOCALE
   fi
 }
 
+# What eac3to.exe receives from the eac3to.bat of each audio format, through
+# cmd.exe: the input with the extension the transcoder knows the format by,
+# the .ac3 output, the rate and mix-down switches; no call where the track is
+# kept (Opus and Vorbis, which it cannot read, E-AC3 with its option, AC3).
+formats() {  # formats LOCALE
+  local what format profile channels options ext switches
+  while IFS='|' read -r what format profile channels options ext switches; do
+    local root="$scenarios/formats-${what// /_}" p films
+    mkdir -p "$root"
+    p=$(program_folder "$root" "$win_build/klarbrix-stand-in.exe")
+    for o in $options; do sed -i "s/^${o%=*} = .*/${o%=*} = ${o#*=}/" "$p/options.txt"; done
+    FORMAT=$format PROFILE=$profile CHANNELS=$channels perl -0pi -e \
+      's/Format( +): DTS\r?\nChannel\(s\)( +): 6 channels/Format$1: $ENV{FORMAT}\nCommercial name                  : $ENV{PROFILE}\nChannel(s)$2: $ENV{CHANNELS} channels/' \
+      "$p/Applications/report.txt"
+    printf 'file %s\nclick 36\nwait\nclick 27\nwait\n' "$(winpath "$root/films & (co) 100%/le film (2) 50%.mkv")" \
+      > "$root/commands"
+    LANG=$1 drive win "$p" "$root/commands" "$root/transcript"
+    films=$(winpath "$root/films & (co) 100%/le film (2) 50%")
+    check "formats ($what): run ends well" has_line "$root/transcript" "message: Le traitement s'est bien passé"
+    if [ "$ext" = - ]; then
+      check "formats ($what): kept, no transcode" lacks_text "$p/Applications/calls.txt" "eac3to|"
+    else
+      check "formats ($what): eac3to.exe's command line" \
+        has_line "$p/Applications/calls.txt" "eac3to|$films.$ext|$films.ac3|${switches// /|}"
+    fi
+  done <<'EOF'
+TrueHD 7.1|MLP FAT|Dolby TrueHD|8||thd|-libav -down6
+TrueHD 7.1 at 448|MLP FAT|Dolby TrueHD|8|ac3448=1|thd|-libav -448 -down6
+DTS 5.1|DTS||6||dts|-libav
+DTS-HD MA 7.1|DTS XLL|DTS-HD Master Audio|8||dts|-libav -down6
+FLAC stereo|FLAC||2||flac|-libav -640
+Opus 5.1|Opus||6||-|
+Vorbis stereo|Vorbis||2||-|
+PCM 5.1|PCM||6||wav|-libav
+AAC 5.1|AAC||6||aac|-libav
+E-AC3 5.1|E-AC-3||6||eac3|-libav
+E-AC3 5.1 at 448|E-AC-3||6|ac3448=1|eac3|-libav -448
+E-AC3 5.1 kept|E-AC-3||6|keepeac3=1|-|
+AC3 5.1|AC-3||6||-|
+EOF
+}
+
+# A tool that never ends, stopped by "Annuler": the run says so, the tool is
+# ended with the script's whole tree (a job object) and the temporaries go.
+hung() {  # hung LOCALE
+  local root="$scenarios/hung" p out films
+  mkdir -p "$root"
+  p=$(program_folder "$root" "$win_build/klarbrix-stand-in.exe")
+  touch "$p/Applications/hang-eac3to"
+  printf 'file %s\nclick 36\nwait\nclick 27\nawait Applications/hang.pid\nclick 39\nwait\nshow 21\n' \
+    "$(winpath "$root/films & (co) 100%/le film (2) 50%.mkv")" > "$root/commands"
+  out="$root/transcript"
+  LANG=$1 drive win "$p" "$root/commands" "$out"
+  films="$root/films & (co) 100%/le film (2) 50%"
+  check "hung tool ($1): the run says it was cancelled" has_line "$out" "status: traitement annulé"
+  check "hung tool ($1): no verdict" lacks_text "$out" "message: Le traitement"
+  # (the pattern does not match this shell's own command line)
+  check "hung tool ($1): the tool was ended" \
+    sh -c 'for i in 1 2 3 4 5 6 7 8 9 10; do pgrep -f "eac3t[o][.]exe" > /dev/null || exit 0; sleep 0.5; done; exit 1'
+  check "hung tool ($1): temporaries gone, no result" \
+    test ! -e "$films.h264" -a ! -e "$films.dts" -a ! -e "$films.ac3" -a ! -e "${films}_remux.mkv"
+}
+
+# Closing while a tool hangs, answering yes: the tool and its script are
+# stopped, the temporaries go and the program ends.
+closing() {
+  local root="$scenarios/closing" p out film
+  mkdir -p "$root"
+  p=$(program_folder "$root" "$win_build/klarbrix-stand-in.exe")
+  touch "$p/Applications/hang-eac3to"
+  film="$root/films & (co) 100%/le film (2) 50%"
+  printf 'file %s\nclick 36\nwait\nclick 27\nawait Applications/hang.pid\nanswer yes\nclose\n' \
+    "$(winpath "$film.mkv")" > "$root/commands"
+  out="$root/transcript"
+  LANG=fr_FR.UTF-8 drive win "$p" "$root/commands" "$out"
+  check "closing: ends once the run has stopped" test $? -eq 0
+  check "closing: asked first" has_line "$out" "question: Un traitement est en cours. Voulez-vous l'arrêter et quitter ?"
+  check "closing: run stopped" has_line "$out" "status: traitement annulé"
+  check "closing: temporaries gone" test ! -e "$film.h264" -a ! -e "$film.dts"
+}
+
 immediate fr_FR.UTF-8
+hung fr_FR.UTF-8
 immediate en_US.UTF-8
+closing
 queue fr_FR.UTF-8
 refusals fr_FR.UTF-8
 refusals en_US.UTF-8
+formats fr_FR.UTF-8
 echo "Scenarios: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -89,3 +89,24 @@ TEST(Analysis, AnAccentedFolderIsLeftAloneOnLinux) {
     EXPECT_TRUE(folder.exists("Vidéos/été.mkv"));
     EXPECT_FALSE(folder.exists("Videos"));
 }
+
+// Another track picked, "Ne pas extraire de srt" ticked or the options
+// changed: the verdict is told again for the tracks chosen now.
+TEST(Analysis, TheVerdictFollowsTheChoiceAndTheOptions) {
+    ProgramFolder folder;
+    installMediaInfo(folder, fixture("two_audio_tracks.txt"));
+    folder.write("a.mkv", "x");
+    auto t = drive(folder, "file " + folder / "a.mkv" +
+                               "\nclick 36\nwait\nselect 30 1\nclick 30\nselect 28 1\nclick 28\n"
+                               "check 23 1\nclick 23\nmenu 0\ncheck 74 1\nclick 4\n");
+    const std::string done = "status: analyse terminée — ";
+    std::vector<std::string> statuses;
+    for (const std::string& line : t.lines)
+        if (line.rfind(done, 0) == 0) statuses.push_back(line.substr(done.size()));
+    std::vector<std::string> expected = {"Audio AC3 5.1 : conservé tel quel",
+                                         "Audio E-AC3 : sera converti en AC3 (640 kb/s)",
+                                         "Sous-titres PGS (image) : beaucoup de box ne les affichent pas",
+                                         "Audio E-AC3 : sera converti en AC3 (640 kb/s)",
+                                         "Audio E-AC3 : conservé tel quel"};
+    EXPECT_EQ(statuses, expected) << t.text();
+}

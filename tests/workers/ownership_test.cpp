@@ -251,7 +251,7 @@ TEST_F(Ownership, OddNamesReachTheToolsWhole) {
         for (const ToolRun& run : bench.launcher.toolRuns())
             if (run.tool == "mkvmerge.exe") merged = run.arguments;
         ASSERT_GE(merged.size(), 2u);
-        EXPECT_EQ(merged[1], stem + "_remux.mkv");
+        EXPECT_EQ(merged[1], stem + "_remux.part.mkv");
         // The result and the kept subtitle beside the untouched files.
         Strings expected = {"keep.txt", name, filePart(stem) + ".srt", filePart(stem) + "_remux.mkv"};
         std::sort(expected.begin(), expected.end());

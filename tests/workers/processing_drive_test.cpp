@@ -81,6 +81,15 @@ protected:
         return at < 0 ? std::vector<std::string>{} : std::vector<std::string>(t.lines.begin() + at, t.lines.end());
     }
 
+    // Whether the tool that wrote its number into Applications/hung.pid ends
+    // within two seconds.
+    bool hungToolEnds() {
+        const pid_t hung = std::stoi(f.read("Applications/hung.pid"));
+        for (int i = 0; i < 100; ++i, ::usleep(20000))
+            if (::kill(hung, 0) != 0) return true;
+        return false;
+    }
+
     ProgramFolder f;
 };
 
@@ -109,7 +118,7 @@ TEST_F(Processing, DtsTrackTranscodedWithTheDeliveredOptions) {
     std::vector<std::string> tools = {
         "mkvextract|tracks|" + base + ".mkv|1:" + base + ".h264|2:" + base + ".dts|4:" + base + ".srt",
         "eac3to|" + base + ".dts|" + base + ".ac3|-libav",
-        "mkvmerge|-o|" + base + "_remux.mkv|--default-duration|0:25.000fps|--compression|0:none|" + base +
+        "mkvmerge|-o|" + base + "_remux.part.mkv|--default-duration|0:25.000fps|--compression|0:none|" + base +
             ".h264|--sync|0:1500|--compression|0:none|--language|0:fre|" + base + ".ac3|--language|0:fre|" + base +
             ".srt"};
     EXPECT_EQ(calls(), tools);
@@ -131,7 +140,7 @@ TEST_F(Processing, DirectPathWritesOnlyTheRemuxScript) {
                                          "message: Le traitement s'est bien passé", "open: " + f / "films/"};
     EXPECT_EQ(from(t, "status: Extraction en cours"), expected) << t.text();
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_TRUE(calls()[0].starts_with("mkvmerge|-o|" + f / "films/film_remux.mkv|--default-duration|0:25.000fps|"
+    EXPECT_TRUE(calls()[0].starts_with("mkvmerge|-o|" + f / "films/film_remux.part.mkv|--default-duration|0:25.000fps|"
                                        "--compression|1:none|--compression|2:none|--language|2:fre|"));
     EXPECT_TRUE(f.exists("mkvmerge.bat"));
     EXPECT_FALSE(f.exists("mkvextract.bat"));
@@ -234,11 +243,11 @@ TEST_F(Processing, TwoJobsOfDifferentKindsInOneQueueRun) {
     ASSERT_EQ(c.size(), 4u);
     EXPECT_TRUE(c[0].starts_with("mkvextract|")) << c[0];
     EXPECT_TRUE(c[1].starts_with("eac3to|")) << c[1];
-    EXPECT_TRUE(c[2].starts_with("mkvmerge|-o|" + films + "film_remux.mkv|")) << c[2];
-    EXPECT_TRUE(c[3].starts_with("mkvmerge|-o|" + films + "second_remux.mkv|")) << c[3];
-    // The purge scripts ran: the first job's temporaries are gone, its subtitle too.
+    EXPECT_TRUE(c[2].starts_with("mkvmerge|-o|" + films + "film_remux.part.mkv|")) << c[2];
+    EXPECT_TRUE(c[3].starts_with("mkvmerge|-o|" + films + "second_remux.part.mkv|")) << c[3];
+    // The purge scripts ran: the first job's temporaries are gone; its subtitle stays.
     EXPECT_FALSE(f.exists("films/film.dts"));
-    EXPECT_FALSE(f.exists("films/film.srt"));
+    EXPECT_TRUE(f.exists("films/film.srt"));
     // The direct job makes no temporary: its clean-up deletes nothing.
     EXPECT_TRUE(f.exists("job2/mkvpurge.bat"));
     EXPECT_EQ(f.read("job2/mkvpurge.bat"), "");
@@ -285,16 +294,6 @@ TEST_F(Processing, MissingJobFolderTurnsItsRowRed) {
     EXPECT_EQ(calls().size(), 1u);
 }
 
-TEST_F(Processing, ClosingTheMainWindowDoesNotWaitForARunningTool) {
-    // The remux never ends while the test runs; the program must end anyway.
-    f.writeProgram("Applications/mkvmerge.exe", record + "touch \"$here/started\"\nsleep 5\n");
-    options({{"notranscode", "1"}});
-    auto t = drive(f, open() + "click 27\nclose\n");
-    EXPECT_EQ(t.status, 0) << t.text();
-    EXPECT_FALSE(t.has("progress: 100")) << t.text();
-    EXPECT_FALSE(t.has("message: Le traitement s'est bien passé")) << t.text();
-}
-
 TEST_F(Processing, AForeignExtractBatGoesIntoTheLogButIsKept) {
     f.write("extract.bat", "echo kept as is /films/\r\n");
     options({{"notranscode", "1"}});
@@ -319,10 +318,33 @@ TEST_F(Processing, AnnulerStopsAHungToolAndItsRun) {
     EXPECT_TRUE(t.has("status: traitement annulé")) << t.text();
     EXPECT_FALSE(t.has("message: Il y'a eu un problème lors du traitement")) << t.text();
     EXPECT_TRUE(t.has("21 text: ")) << t.text();
-    const pid_t hung = std::stoi(f.read("Applications/hung.pid"));
-    bool ended = false;
-    for (int i = 0; i < 100 && !ended; ++i, ::usleep(20000)) ended = ::kill(hung, 0) != 0;
-    EXPECT_TRUE(ended) << "the hung tool still runs";
+    EXPECT_TRUE(hungToolEnds()) << "the hung tool still runs";
     EXPECT_EQ(f.read("films/film.h264"), "");
     EXPECT_TRUE(f.read("log.txt").ends_with("traitement annul\xE9\r\n"));
+}
+
+// Closing the program while a tool hangs asks first. Yes stops the run as
+// "Annuler" does, and the program ends once the run has ended: the tool is
+// stopped and the temporaries are gone. No leaves the run going: the file is
+// still shown, and a later "Annuler" finds the run to stop.
+TEST_F(Processing, ClosingDuringARunAsksWhetherToStopIt) {
+    const std::string question = "question: Un traitement est en cours. Voulez-vous l'arrêter et quitter ?";
+    f.writeProgram("Applications/eac3to.exe", record + "echo $$ > \"$here/hung.pid\"\nexec sleep 600\n");
+    const std::string running = open() + "click 27\nawait Applications/hung.pid\n";
+
+    auto yes = drive(f, running + "answer yes\nclose\n");
+    EXPECT_EQ(yes.status, 0);
+    EXPECT_EQ(yes.count(question), 1) << yes.text();
+    EXPECT_TRUE(yes.has("status: traitement annulé")) << yes.text();
+    EXPECT_TRUE(hungToolEnds()) << "the hung tool still runs";
+    for (const char* gone : {"films/film.h264", "films/film.dts"})
+        EXPECT_FALSE(f.exists(gone)) << gone;
+
+    for (const char* left : {"Applications/hung.pid", "films/film.srt"}) ::unlink((f / left).c_str());  // the kept subtitle
+    auto no = drive(f, running + "answer no\nclose\nshow 35\nclick 39\nwait\n");
+    EXPECT_EQ(no.status, 0);
+    const int asked = no.find(question);
+    ASSERT_GE(asked, 0) << no.text();
+    EXPECT_EQ(no.find("35 text: film.mkv", asked), asked + 1) << no.text();
+    EXPECT_GT(no.find("status: traitement annulé", asked), asked) << no.text();
 }

@@ -28,6 +28,7 @@ protected:
     }
     // The output a remux of films/NAME writes (remuxdest "0").
     std::string result(const std::string& name) const { return b.films + name + "_remux.mkv"; }
+    static std::string partOf(const std::string& result) { return partName(result); }
 
     Bench b;
 };
@@ -77,8 +78,21 @@ TEST_F(QueueRun, TwoJobsOfDifferentKindsRunInOrderAndTurnGreen) {
     EXPECT_EQ(b.ui.rowColour(queueList, 0), RowColour::green);
     EXPECT_EQ(b.ui.rowColour(queueList, 1), RowColour::green);
     EXPECT_EQ(b.queueCount(), 0);
-    // The purge scripts took the first job's temporaries, its subtitle too.
-    EXPECT_EQ(b.namesIn(b.films), (Strings{"film.mkv", "film_remux.mkv", "second.mkv", "second_remux.mkv"}));
+    // The purge scripts took the first job's temporaries; its subtitle stays, as in the immediate run.
+    EXPECT_EQ(b.namesIn(b.films), (Strings{"film.mkv", "film.srt", "film_remux.mkv", "second.mkv", "second_remux.mkv"}));
+}
+
+TEST_F(QueueRun, AJobWhoseSourceIsGoneSaysSoAndTheNextRuns) {
+    add("film.mkv");
+    add("second.mkv");
+    std::filesystem::rename(b.films + "film.mkv", b.films + "renamed.mkv");
+    run();
+    EXPECT_EQ(b.ui.rowColour(queueList, 0), RowColour::red);
+    EXPECT_EQ(b.ui.rowColour(queueList, 1), RowColour::green);
+    EXPECT_EQ(b.ui.messages(), (Strings{"film : Fichier source introuvable : " + b.films + "film.mkv\r\n",
+                                        "file d'attente traitée"}));
+    for (const ToolRun& r : b.launcher.toolRuns())
+        for (const std::string& a : r.arguments) EXPECT_EQ(a.find(b.films + "film."), std::string::npos) << a;
 }
 
 TEST_F(QueueRun, FailingRemuxTurnsOnlyItsOwnRowRed) {
@@ -86,7 +100,7 @@ TEST_F(QueueRun, FailingRemuxTurnsOnlyItsOwnRowRed) {
     add("film.mkv");
     add("second.mkv");
     b.launcher.onTool([this](const ToolRun& r, ToolBehaviour& behaviour) {
-        if (r.tool == "mkvmerge.exe" && r.arguments.size() > 1 && r.arguments[1] == result("film"))
+        if (r.tool == "mkvmerge.exe" && r.arguments.size() > 1 && r.arguments[1] == partOf(result("film")))
             behaviour = {ToolBehaviour::Output::none, 2};
     });
     b.option(Option::deletetemp, "0");
@@ -156,8 +170,7 @@ TEST_F(QueueRun, AnAc3JobRunsTheToolsTheImmediateRunRuns) {
     b.launcher.forget();
     b.runImmediate();
     const Strings immediate = b.launcher.toolNames();
-    std::filesystem::remove(result("film"));
-    std::filesystem::remove(b.films + "film.srt");  // the subtitle the run left beside the source
+    // The result and the subtitle the run left are the program's own: the job may replace them.
     b.openFilm("film.mkv");
     b.ui.select(audioCombo, 1);
     b.addJob();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/encoding.h"
 #include "mock/bench.h"
 #include "workers/handlers.h"
 
@@ -66,7 +67,7 @@ TEST_F(ImmediateRun, DtsTrackExtractedTranscodedAndMuxedWithTheDeliveredOptions)
     std::vector<LaunchCall> calls = b.launcher.calls();
     ASSERT_EQ(calls.size(), 4u);
     EXPECT_TRUE(calls[3].program.starts_with("\"" + b.tools + "mkvmerge.exe\" -r ")) << calls[3].program;
-    EXPECT_TRUE(calls[3].program.ends_with(" -J \"" + base + "_remux.mkv\"")) << calls[3].program;
+    EXPECT_TRUE(calls[3].program.ends_with(" -J \"" + base + "_remux.part.mkv\"")) << calls[3].program;
     for (const LaunchCall& call : calls) {
         const bool identifies = &call == &calls.back();
         EXPECT_EQ(call.workingFolder, identifies ? b.tools : b.program) << call.program;
@@ -81,7 +82,7 @@ TEST_F(ImmediateRun, DtsTrackExtractedTranscodedAndMuxedWithTheDeliveredOptions)
                                      "4:" + base + ".srt"}));
     EXPECT_EQ(arguments(1), (Strings{base + ".dts", base + ".ac3", "-libav"}));
     EXPECT_EQ(arguments(2),
-              (Strings{"-o", base + "_remux.mkv", "--default-duration", "0:25.000fps", "--compression", "0:none",
+              (Strings{"-o", base + "_remux.part.mkv", "--default-duration", "0:25.000fps", "--compression", "0:none",
                        base + ".h264", "--sync", "0:1500", "--compression", "0:none", "--language", "0:fre",
                        base + ".ac3", "--language", "0:fre", base + ".srt"}));
     EXPECT_TRUE(b.launcher.problems().empty());
@@ -90,7 +91,7 @@ TEST_F(ImmediateRun, DtsTrackExtractedTranscodedAndMuxedWithTheDeliveredOptions)
     // program's folder the log and nothing of the run's scripts.
     EXPECT_EQ(b.namesIn(b.films), (Strings{"film.mkv", "film.srt", "film_remux.mkv"}));
     EXPECT_EQ(b.read(source), "source");
-    EXPECT_EQ(b.namesIn(b.program), (Strings{"Applications/", "log.txt", "options.txt"}));
+    EXPECT_EQ(b.namesIn(b.program), (Strings{"Applications/", "log.txt", "madefiles.txt", "options.txt"}));
 
     // The log took the transcoder's log before the clean-up, and names no user's path.
     std::string log = b.read(b.program + "log.txt");
@@ -103,7 +104,7 @@ TEST_F(ImmediateRun, DtsTrackExtractedTranscodedAndMuxedWithTheDeliveredOptions)
     EXPECT_NE(log.find(stars + "Log eac3to" + stars + "\r\n\r\nread fichier.dts\r\nwrote fichier.ac3\r\n"),
               std::string::npos)
         << log;
-    EXPECT_NE(log.find("mkvmerge.exe -o \"fichier_remux.mkv\" "), std::string::npos) << log;
+    EXPECT_NE(log.find("mkvmerge.exe -o \"fichier_remux.part.mkv\" "), std::string::npos) << log;
     EXPECT_EQ(log.find(b.films), std::string::npos) << log;
 
     // The window is ready for the next file.
@@ -124,7 +125,7 @@ TEST_F(ImmediateRun, DirectPathRunsOnlyTheRemuxOnTheSource) {
                                        "status: Remuxage terminé, choisir un autre fichier pour une autre opération",
                                        success, "open: " + b.films}));
     EXPECT_EQ(b.launcher.scriptNames(), Strings{"mkvmerge.bat"});
-    EXPECT_EQ(arguments(0), (Strings{"-o", base + "_remux.mkv", "--default-duration", "0:25.000fps", "--compression",
+    EXPECT_EQ(arguments(0), (Strings{"-o", base + "_remux.part.mkv", "--default-duration", "0:25.000fps", "--compression",
                                      "1:none", "--compression", "2:none", "--language", "2:fre", "--language",
                                      "4:fre", "-a", "2", "-d", "1", "-s", "4", "-T", source, "--track-order",
                                      "0:1,0:2,0:4"}));
@@ -152,7 +153,7 @@ TEST_F(ImmediateRun, RepairOfAnAc3TrackMuxesTheRepairedTrackUntranscoded) {
     EXPECT_TRUE(b.ui.saw("status: nettoyage en cours"));
     EXPECT_TRUE(b.ui.saw(success));
     // The repair script is never deleted by the run; the repair's files are.
-    EXPECT_EQ(b.namesIn(b.program), (Strings{"Applications/", "dtsfix.bat", "log.txt", "options.txt"}));
+    EXPECT_EQ(b.namesIn(b.program), (Strings{"Applications/", "dtsfix.bat", "log.txt", "madefiles.txt", "options.txt"}));
     EXPECT_EQ(b.namesIn(b.films), (Strings{"film.mkv", "film.srt", "film_remux.mkv"}));
 }
 
@@ -272,22 +273,21 @@ TEST_F(ImmediateRun, RemuxFailingAfterWritingPartOfTheResultIsAFailure) {
     EXPECT_EQ(b.ui.messages(), Strings{remuxFailed});
 }
 
-TEST_F(ImmediateRun, AnOlderResultInTheRemuxFolderIsNotThisRunsSuccess) {
+TEST_F(ImmediateRun, AUsersFileOfTheResultsNameInTheRemuxFolderStaysAndNothingRuns) {
     const std::string out = b.root + "out" + fs::separator();
     std::filesystem::create_directory(out);
-    b.write(out + "film.mkv", "older result");
+    b.write(out + "film.mkv", "the user's own");
     b.option(Option::remuxdest, "1");
     b.option(Option::cheminremux, out);
-    b.launcher.setBehaviour("mkvmerge.exe", {ToolBehaviour::Output::none, 2});
     openFilm();
     b.runImmediate();
-    EXPECT_FALSE(b.ui.saw(success));
-    // The earlier result of that name was made room for; the failed remux left nothing.
-    EXPECT_FALSE(std::filesystem::exists(out + "film.mkv"));
+    EXPECT_EQ(b.ui.messages(), Strings{toUtf8(std::string(fileInTheWayHead) + out + "film.mkv" + std::string(fileInTheWayTail))});
+    EXPECT_TRUE(b.launcher.scriptNames().empty());
+    EXPECT_EQ(b.read(out + "film.mkv"), "the user's own");
 }
 
 TEST_F(ImmediateRun, AScriptThatCannotBeWrittenIsNotRunFromAnOlderCopy) {
-    b.write(b.program + "mkvmerge.bat", "cd Applications\r\nmkvmerge.exe -o \"" + base + "_remux.mkv\" \"" +
+    b.write(b.program + "mkvmerge.bat", "cd Applications\r\nmkvmerge.exe -o \"" + base + "_remux.part.mkv\" \"" +
                                             b.films + "film.mkv\"");
     b.files.refuseWrite = [this](const std::string& path) { return path == b.program + "mkvmerge.bat"; };
     openFilm();

@@ -30,14 +30,6 @@ TEST(RunLog, AnonymisedLinesAndSectionsInOrder) {
     EXPECT_EQ(runLogText(RunLogSources{85, "/f/a", {}, {}, {}, {}, {}, 0, {}}), "version de klarbrix=85\r\n\r\n\r\n");
 }
 
-TEST(RunSteps, TheSourceNeverCountsAsTheResult) {
-    test::ProgramFolder f;
-    f.write("a.mkv", "x");
-    EXPECT_FALSE(outputPresent(files, f / "a.mkv", f / "a.mkv"));
-    EXPECT_FALSE(outputPresent(files, "", f / "a.mkv"));
-    EXPECT_TRUE(outputPresent(files, f / "options.txt", f / "a.mkv"));
-}
-
 TEST(RunSteps, TemporariesAreDeletedWhateverTheirCaseButNeverByALoneDot) {
     test::ProgramFolder f;
     f.write("a - Log.txt", "log");

@@ -52,6 +52,7 @@ TEST(ResultReadBack, AResultNotAsPlannedFailsTheRunAndTheJob) {
             EXPECT_TRUE(toUtf8(run.read(run.program + "log.txt")).ends_with(c.reason + "\r\n"));
         }
         EXPECT_TRUE(run.launcher.problems().empty());
+        EXPECT_EQ(run.exists(run.films + "film_remux.mkv"), c.reason.empty()) << "only a checked result takes its name";
 
         Bench queue;
         queue.openFilm("film.mkv", timedReport());

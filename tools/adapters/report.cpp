@@ -130,6 +130,11 @@ std::string bitRateOf(const json::Value& track) {
     return std::to_string(std::llround(*rate / 1000)) + " kb/s";
 }
 
+std::string bitDepthOf(const json::Value& track) {
+    std::optional<std::int64_t> bits = track["BitDepth"].integer();
+    return bits && *bits > 0 && *bits <= 64 ? std::to_string(*bits) + " bits" : "";
+}
+
 // "fr-CA" gives "French (CA)"; the region is kept as written.
 std::string languageOf(const json::Value& track) {
     return languageName(field(track, "Language"));
@@ -157,12 +162,14 @@ Section video(const json::Value& track) {
     std::string profile = field(track, "Format_Profile");
     if (!profile.empty() && !field(track, "Format_Level").empty()) profile += "@L" + field(track, "Format_Level");
     add(s, "Format profile", profile);
+    add(s, "Muxing mode", field(track, "MuxingMode"));
     add(s, "Codec ID", field(track, "CodecID"));
     if (std::optional<double> d = track["Duration"].number()) add(s, "Duration", durationText(*d));
     add(s, "Width", field(track, "Width").empty() ? "" : field(track, "Width") + " pixels");
     add(s, "Height", field(track, "Height").empty() ? "" : field(track, "Height") + " pixels");
     std::string rate = frameRateOf(track);
     if (!rate.empty()) add(s, "Frame rate", rate, false);
+    add(s, "Bit depth", bitDepthOf(track));
     add(s, "Title", field(track, "Title"));
     add(s, "Language", languageOf(track));
     add(s, "Default", yesNo(track, "Default"));
@@ -174,6 +181,7 @@ Section audio(const json::Value& track) {
     Section s{"Audio", {}};
     opening(s, track);
     add(s, "Commercial name", field(track, "Format_Commercial_IfAny"));
+    add(s, "Muxing mode", field(track, "MuxingMode"));
     add(s, "Codec ID", field(track, "CodecID"));
     if (std::optional<double> d = track["Duration"].number()) add(s, "Duration", durationText(*d));
     add(s, "Bit rate", bitRateOf(track));
@@ -204,6 +212,7 @@ Section text(const json::Value& track) {
     add(s, "Language", languageOf(track), false);
     add(s, "Forced", yesNo(track, "Forced"));
     add(s, "Title", field(track, "Title"));
+    add(s, "Muxing mode", field(track, "MuxingMode"));
     return s;
 }
 

@@ -6,12 +6,17 @@
 //                              seen by the next waitEvent() on this one
 //   void chooseMenu(int item); the user picks an item of the main window's menu
 //   void closeBox(int window); the user clicks a window's close box
+//   void answer(bool yes);     the user will answer the next question (its
+//                              title "Information") with yes or no
+//   void posted();             the program has posted an event: a front end
+//                              that reads a script is given its next line
 // What a front end shows (widgets, classes, pixels) is tested beside it.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -233,11 +238,38 @@ TYPED_TEST_P(UiContract, ManyWorkersAtOnce) {
     EXPECT_EQ(ui.itemCount(videoCombo), 200);
 }
 
+// A question waits for the user and gives the answer; the answer may be
+// told before the question comes.
+TYPED_TEST_P(UiContract, AQuestionGivesTheUsersAnswer) {
+    Ui& ui = this->subject;
+    for (bool yes : {true, false}) {
+        this->driver.answer(yes);
+        this->driver.click(startButton);
+        ASSERT_EQ(ui.waitEvent().id, startButton);
+        EXPECT_EQ(ui.askYesNo(informationTitle, stopRunAndQuitQuestion), yes);
+    }
+}
+
+// The program wakes its own loop: an event posted by another thread ends the wait.
+TYPED_TEST_P(UiContract, APostedEventWakesTheLoop) {
+    Ui& ui = this->subject;
+    std::thread other([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the loop waits by then
+        ui.post({Event::close, 0, mainWindow});
+        this->driver.posted();
+    });
+    Event e = ui.waitEvent();
+    other.join();
+    EXPECT_EQ(e.kind, Event::close);
+    EXPECT_EQ(e.window, mainWindow);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(UiContract, DropDownKeepsOrderAndSelectsOnlyWhenAsked,
                             ListWithColumnsCountsRowsAndKeepsColumnsWhenCleared, TextsAndCheckBoxes,
                             ControlsThatDoNotExistOrAreOfAnotherKindReadAsEmpty,
                             ClosingAWindowTakesItsControlsAndReopeningMakesThemAnew,
                             ClicksMenusAndCloseBoxesArriveAsNumbersWithTheirWindow,
-                            AWorkerSeesItsChangesAtOnceWhileTheLoopWaits, ManyWorkersAtOnce);
+                            AWorkerSeesItsChangesAtOnceWhileTheLoopWaits, ManyWorkersAtOnce,
+                            AQuestionGivesTheUsersAnswer, APostedEventWakesTheLoop);
 
 }  // namespace kx::test

@@ -46,6 +46,8 @@ public:
     void click(int control) { commands_.add("click " + std::to_string(control)); }
     void chooseMenu(int item) { commands_.add("menu " + std::to_string(item)); }
     void closeBox(int) { commands_.add("close"); }
+    void answer(bool yes) { commands_.add(yes ? "answer yes" : "answer no"); }
+    void posted() { commands_.add(""); }
 
 private:
     CommandLines commands_;

@@ -44,9 +44,14 @@ TEST_F(Controls, ListWithColumnsHeadersWidthsAndRowColours) {
         EXPECT_EQ(list->topLevelItem(0)->background(column).color(), QColor(0, 200, 0));
         EXPECT_EQ(list->topLevelItem(1)->background(column).color(), QColor(200, 0, 0));
         EXPECT_EQ(list->topLevelItem(2)->background(column).style(), Qt::NoBrush);
+        // The text in the colour that reads best on the row.
+        EXPECT_EQ(list->topLevelItem(0)->foreground(column).color(), QColor(Qt::black));
+        EXPECT_EQ(list->topLevelItem(1)->foreground(column).color(), QColor(Qt::white));
+        EXPECT_EQ(list->topLevelItem(2)->foreground(column).style(), Qt::NoBrush);
     }
     ui.setRowColour(queueList, 0, RowColour::none);
     EXPECT_EQ(list->topLevelItem(0)->background(0).style(), Qt::NoBrush);
+    EXPECT_EQ(list->topLevelItem(0)->foreground(0).style(), Qt::NoBrush);
     // The colour stays with its row when a row above it goes.
     ui.removeRow(queueList, 0);
     EXPECT_EQ(list->topLevelItem(0)->background(0).color(), QColor(200, 0, 0));

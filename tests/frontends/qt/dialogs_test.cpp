@@ -3,8 +3,10 @@
 // cp1252 path, "not carriable" for names cp1252 cannot hold, empty on cancel).
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <functional>
@@ -124,6 +126,34 @@ TEST_F(Dialogs, FolderChooserStartsAtTheRootAndEndsTheFolderWithASeparator) {
 
     Answer cancel([](QFileDialog* d) { d->reject(); });
     EXPECT_EQ(ui.chooseFolder("Choisissez un répertoire"_cp, "C:\\").path, "");
+}
+
+// Message boxes and questions are wide enough for the title bar to show the
+// whole title beside its icon and buttons.
+TEST(MessageBoxes, AreWideEnoughForTheirTitle) {
+    QtUi ui;
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const std::string_view longTitle = "Choisissez un fichier à charger puis patientez un peu"_cp;
+    struct Case {
+        std::string_view title;
+        bool question;
+    } cases[] = {{informationTitle, false}, {longTitle, false}, {longTitle, true}};
+    for (const Case& c : cases) {
+        int width = 0;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            answer.stop();
+            width = box->width();
+            box->buttons().first()->click();
+        });
+        answer.start(10);
+        if (c.question) ui.askYesNo(c.title, "Oui ?");
+        else ui.messageBox(c.title, "OK.");
+        EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(toQt(c.title)) + 100) << c.title;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // on the real widgets, on the windows' thread.
 #include <QAbstractButton>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
 
 #include "frontends/contract/ui_contract_test.h"
 #include "support.h"
@@ -25,9 +27,23 @@ public:
         bar->actions()[0]->menu()->actions()[menuPosition(item)]->trigger();
     }
     void closeBox(int window) { ui_.windowWidget(window)->close(); }
+    void answer(bool yes) {
+        yes_ = yes;
+        answering_.start(10);
+    }
+    void posted() {}
 
 private:
     QtUi ui_;
+    bool yes_ = false;
+    // Clicks the answer in the next question box once it shows.
+    QTimer answering_;
+    QMetaObject::Connection answers_ = QObject::connect(&answering_, &QTimer::timeout, [this] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        answering_.stop();
+        box->button(yes_ ? QMessageBox::Yes : QMessageBox::No)->click();
+    });
 };
 
 }  // namespace

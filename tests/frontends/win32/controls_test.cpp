@@ -56,6 +56,23 @@ TEST_F(Controls, ListWithColumnsWidthsAndDrawnColours) {
     EXPECT_EQ(rowPixel(0), RGB(0, 200, 0));
     EXPECT_EQ(rowPixel(1), RGB(200, 0, 0));
     EXPECT_EQ(rowPixel(2), GetSysColor(COLOR_WINDOW));
+    // The text in white or black, whichever reads better on the row: of the
+    // two, the one most drawn in the second column's cell.
+    auto textPixels = [&](int row, COLORREF colour) {
+        RECT cell{};
+        cell.top = 1;
+        cell.left = LVIR_BOUNDS;
+        SendMessageW(list, LVM_GETSUBITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&cell));
+        int count = 0;
+        HDC dc = GetDC(list);
+        for (int x = cell.left; x < cell.right; ++x)
+            for (int y = cell.top; y < cell.bottom; ++y) count += GetPixel(dc, x, y) == colour;
+        ReleaseDC(list, dc);
+        return count;
+    };
+    const COLORREF white = RGB(255, 255, 255), black = RGB(0, 0, 0);
+    EXPECT_GT(textPixels(0, black), textPixels(0, white));  // green row
+    EXPECT_GT(textPixels(1, white), textPixels(1, black));  // red row
     ui.setRowColour(queueList, 0, RowColour::none);
     UpdateWindow(list);
     EXPECT_EQ(rowPixel(0), GetSysColor(COLOR_WINDOW));

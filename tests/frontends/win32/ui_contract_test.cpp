@@ -16,9 +16,22 @@ public:
         PostMessageW(top, WM_COMMAND, MAKEWPARAM(GetMenuItemID(items, menuPosition(item)), 0), 0);
     }
     void closeBox(int window) { PostMessageW(windowOf(ui_, window), WM_SYSCOMMAND, SC_CLOSE, 0); }
+    void answer(bool yes) {
+        if (answering_.joinable()) answering_.join();
+        answering_ = std::thread([yes] {
+            HWND box = waitForTopWindow(L"Information");
+            if (box) PostMessageW(box, WM_COMMAND, yes ? IDYES : IDNO, 0);
+            makeSureItCloses(box);
+        });
+    }
+    void posted() {}
+    ~Win32Driver() {
+        if (answering_.joinable()) answering_.join();
+    }
 
 private:
     Win32Ui ui_;
+    std::thread answering_;
 };
 
 }  // namespace

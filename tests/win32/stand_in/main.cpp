@@ -1,10 +1,11 @@
 // A stand-in for the media tools in tests. Copied under a tool's name
 // (MediaInfo.exe, mkvextract.exe, delaycut.exe, eac3to.exe, mkvmerge.exe) it
 // appends "name|arg|arg..." in UTF-8 to calls.txt beside itself (an
-// identification, mkvmerge -J, to identified.txt) and makes
-// the files the real tool would make from those arguments (a merge also
-// leaves what its identification, -J, will say beside itself). As hang.exe
-// it writes its process id to hang.pid and waits to be ended.
+// identification, mkvmerge -J, to identified.txt) and makes the files the
+// real tool would make from those arguments (a merge also leaves what its
+// identification will say beside itself). As hang.exe, or as a tool with a
+// file hang-TOOL beside it, it writes its process id to hang.pid and waits
+// to be ended.
 #include <filesystem>
 #include <chrono>
 #include <fstream>
@@ -62,7 +63,15 @@ fs::path withEnding(const fs::path& p, const std::string& ending) {
 
 int play(const std::string& tool, const std::vector<fs::path>& args, const fs::path& here) {
     auto text = [](const fs::path& p) { return p.native(); };
-    if (tool == "MediaInfo") {
+    if (tool == "hang" || fs::exists(here / ("hang-" + tool))) {
+#ifdef _WIN32
+        put(here / "hang.tmp", std::to_string(GetCurrentProcessId()));
+#else
+        put(here / "hang.tmp", std::to_string(getpid()));
+#endif
+        fs::rename(here / "hang.tmp", here / "hang.pid");
+        std::this_thread::sleep_for(std::chrono::minutes(10));
+    } else if (tool == "MediaInfo") {
         for (const fs::path& a : args) {
             auto s = text(a);
             auto prefix = fs::path("--LogFile=").native();
@@ -85,14 +94,6 @@ int play(const std::string& tool, const std::vector<fs::path>& args, const fs::p
         if (args.size() < 2) return 1;
         put(args[1], "ac3");
         put(withEnding(args[1], " - Log.txt"), "read " + utf8(args[0]) + "\r\nwrote " + utf8(args[1]) + "\r\n");
-    } else if (tool == "hang") {
-#ifdef _WIN32
-        put(here / "hang.tmp", std::to_string(GetCurrentProcessId()));
-#else
-        put(here / "hang.tmp", std::to_string(getpid()));
-#endif
-        fs::rename(here / "hang.tmp", here / "hang.pid");
-        std::this_thread::sleep_for(std::chrono::minutes(10));
     } else if (tool == "mkvmerge") {
         std::vector<std::string> texts;
         for (const fs::path& a : args) texts.push_back(utf8(a));
