@@ -27,7 +27,7 @@ const Family families[] = {
     {"avc", {"V_MPEG4/ISO/AVC"}},  {"hevc", {"V_MPEGH/ISO/HEVC"}},   {"av1", {"V_AV1"}},
     {"vp9", {"V_VP9"}},            {"mpegvideo", {"V_MPEG1", "V_MPEG2"}}, {"eac3", {"A_EAC3"}},
     {"ac3", {"A_AC3"}},            {"dts", {"A_DTS"}},               {"aac", {"A_AAC"}},
-    {"mlpfba", {"A_TRUEHD"}},      {"truehd", {"A_TRUEHD"}},         {"flac", {"A_FLAC"}},
+    {"mlp", {"A_TRUEHD"}},      {"truehd", {"A_TRUEHD"}},         {"flac", {"A_FLAC"}},
     {"opus", {"A_OPUS"}},          {"ogg", {"A_VORBIS"}},            {"vorbis", {"A_VORBIS"}},
     {"pcm", {"A_PCM"}},            {"mpegaudio", {"A_MPEG/"}},       {"srt", {"S_TEXT/UTF8"}},
     {"utf8", {"S_TEXT/UTF8"}},     {"ass", {"S_TEXT/ASS", "S_TEXT/SSA"}}, {"ssa", {"S_TEXT/ASS", "S_TEXT/SSA"}},

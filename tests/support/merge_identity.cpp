@@ -89,7 +89,11 @@ std::pair<std::string, std::string> codecOf(const std::string& format) {
         {"AC-3", {"AC-3", "A_AC3"}},          {"E-AC-3", {"E-AC-3", "A_EAC3"}},
         {"DTS", {"DTS", "A_DTS"}},            {"UTF-8", {"SubRip/SRT", "S_TEXT/UTF8"}},
         {"ASS", {"SubStationAlpha", "S_TEXT/ASS"}}, {"PGS", {"HDMV PGS", "S_HDMV/PGS"}},
-        {"VobSub", {"VobSub", "S_VOBSUB"}}};
+        {"VobSub", {"VobSub", "S_VOBSUB"}},   {"FLAC", {"FLAC", "A_FLAC"}},
+        {"Opus", {"Opus", "A_OPUS"}},         {"Vorbis", {"Vorbis", "A_VORBIS"}},
+        {"AAC", {"AAC", "A_AAC"}},            {"PCM", {"PCM", "A_PCM/INT/LIT"}},
+        {"MLP FBA", {"TrueHD", "A_TRUEHD"}},  {"MLP FAT", {"TrueHD", "A_TRUEHD"}},
+        {"DTS XLL", {"DTS-HD Master Audio", "A_DTS"}}};
     auto found = codecs.find(format);
     return found != codecs.end() ? found->second : std::pair(format, "X_" + format);
 }
@@ -136,23 +140,26 @@ struct Made {
     std::optional<double> duration, end;
 };
 
-// The one track of a track file: the report's track of its kind and
-// language, for its format and length.
+// The one track of a track file: its kind by its extension, its format and
+// length those of the report's track of that kind and language (a made .ac3
+// is AC-3 whatever its source).
 Made trackFile(const std::string& extension, const InputOptions& options, const std::vector<Section>& sections) {
-    static const std::map<std::string, std::pair<std::string, std::string>> kinds = {
-        {"h264", {"video", ""}},      {"ac3", {"audio", "AC-3"}}, {"dts", {"audio", "DTS"}},
-        {"eac3", {"audio", "E-AC-3"}}, {"srt", {"subtitles", "UTF-8"}}, {"ass", {"subtitles", "ASS"}},
-        {"sub", {"subtitles", "VobSub"}}};
-    const auto& [type, format] = kinds.at(extension);
-    Made made{type, "", "", options.language.count("0") ? options.language.at("0") : "und", {}, {}};
+    static const std::map<std::string, std::string> subtitleFormats = {
+        {"srt", "UTF-8"}, {"ass", "ASS"}, {"ssa", "ASS"}, {"sub", "VobSub"}, {"sup", "PGS"}};
+    const bool video = extension == "h264" || extension == "h265" || extension == "hevc";
+    const bool subtitles = subtitleFormats.count(extension) > 0;
+    Made made{video ? "video" : subtitles ? "subtitles" : "audio", "", "",
+              options.language.count("0") ? options.language.at("0") : "und", {}, {}};
     const Section* source = nullptr;
     for (const Section& s : sections)
-        if (s.type == type && (type == "video" || languageCode(s.language) == made.language)) {
+        if (s.type == made.type && (video || languageCode(s.language) == made.language)) {
             source = &s;
             break;
         }
-    std::tie(made.codec, made.codecId) = codecOf(format.empty() && source ? source->format : format);
-    if (source) made.duration = seconds(source->duration);
+    std::string format = subtitles ? subtitleFormats.at(extension) : extension == "ac3" ? "AC-3" : "";
+    if (format.empty()) format = source ? source->format : extension;
+    std::tie(made.codec, made.codecId) = codecOf(format);
+    if (source && !subtitles) made.duration = seconds(source->duration);
     return made;
 }
 
@@ -178,8 +185,7 @@ std::string mergeIdentity(const std::vector<std::string>& args, const std::strin
         else {
             std::vector<std::pair<std::string, Made>> made;  // by track ID
             const std::string extension = extensionOf(a);
-            if (extension == "h264" || extension == "ac3" || extension == "dts" || extension == "eac3" ||
-                extension == "srt" || extension == "ass" || extension == "sub") {
+            if (extension != "mkv" && extension != "mka" && extension != "mks" && extension != "webm") {
                 made.push_back({"0", trackFile(extension, options, sections)});
             } else {
                 for (const Section& s : sections) {

@@ -10,9 +10,9 @@
 namespace kx::test {
 
 // The identification of the file `mergeArgs` (after the program name) make.
-// Inputs with a track file's extension (.h264, .ac3, .srt…) hold one track;
-// any other input is the source the report describes, its tracks chosen by
-// -a/-d/-s/-A/-D/-S. Languages, --default-duration and --sync are applied.
+// A Matroska input (.mkv, .mka…) is the source the report describes, its
+// tracks chosen by -a/-d/-s/-A/-D/-S; any other is a track file of one
+// track. Languages, --default-duration and --sync are applied.
 std::string mergeIdentity(const std::vector<std::string>& mergeArgs, const std::string& report);
 
 // The answer for a file that is not a Matroska file.
