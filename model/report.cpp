@@ -48,6 +48,16 @@ std::ptrdiff_t readSection(const ReportLines& lines, std::ptrdiff_t i, bool audi
     return j - 1;
 }
 
+// The value of the first line labelled `label` in the section whose ID line is line i.
+std::string sectionValue(const ReportLines& lines, std::ptrdiff_t i, std::string_view label) {
+    for (std::ptrdiff_t j = i; !lineAt(lines, j).empty(); ++j) {
+        const std::string& line = lineAt(lines, j);
+        if (startsWith(line, label) && line.size() > label.size() && line[label.size()] == ' ')
+            return reportValue(line);
+    }
+    return {};
+}
+
 }  // namespace
 
 ReportLines reportLinesOf(std::string_view reportBytes) {
@@ -75,6 +85,7 @@ ReportScan scanReport(const ReportLines& lines) {
             TrackRecord& track = scan.tracks[record];
             track.trackId = reportValue(line);
             track.format = replaceAll(reportValue(lineAt(lines, i + 1)), "-", "");
+            track.duration = sectionValue(lines, i, "Duration");
             const std::string& title = lineAt(lines, i - 1);
             const bool audio = startsWith(title, "Audio");
             const std::string& last = lineAt(lines, readSection(lines, i, audio, track));

@@ -25,6 +25,8 @@ struct TrackRecord {
     std::string profile{};
     int bitDepth = 0;             // audio and video sections: "Bit depth", 0 when absent
     bool headerStripped = false;  // "Muxing mode : Header stripping" (header compression)
+    // The section's "Duration" value ("1 h 23 min", "5 s 120 ms"), empty when absent.
+    std::string duration{};
 };
 
 inline constexpr std::size_t trackTableSize = 21;

@@ -73,6 +73,10 @@ RunPlan makeRunPlan(const RunInputs& in) {
     AudioTreatment audio;
     for (const TrackRecord& track : in.tracks) {
         std::int64_t id = trackIdOfRecord(track.trackId);
+        if (id == plan.videoId) {
+            plan.videoFormat = track.format;
+            plan.videoDuration = track.duration;
+        }
         if (id == plan.audioId) {
             plan.audioFormat = track.format;
             plan.audioChannels = track.channels;
@@ -80,6 +84,7 @@ RunPlan makeRunPlan(const RunInputs& in) {
             plan.audioLang = languageCode(track.language);
             plan.audioDelaySeconds = readNumber(track.delaySeconds);
             plan.audioDelayMs = readNumber(track.delayMilliseconds);
+            plan.audioDuration = track.duration;
         }
         if (in.subtitleSelected && id == plan.subId) {
             plan.subFormat = track.format;

@@ -32,6 +32,7 @@ struct RunPlan {
     std::int64_t videoId = 0;
     std::int64_t audioId = 0;
     std::int64_t subId = 0;  // 0 when no subtitle is selected
+    std::string videoFormat;  // as analysed
     std::string audioFormat;  // as analysed; "Vorbis" becomes "ogg"
     std::string audioLang;    // three-letter code
     std::int64_t audioDelaySeconds = 0;
@@ -48,6 +49,8 @@ struct RunPlan {
     // What the remux writes: a name beside the result ("film_remux.part.mkv"),
     // moved onto the result's once the result has been checked.
     std::string remuxPart;
+    // The chosen tracks' durations as the report gives them; empty when it does not.
+    std::string videoDuration, audioDuration;
 };
 
 RunPlan makeRunPlan(const RunInputs& in);
@@ -70,6 +73,9 @@ struct RunChoices {
     bool transcode = false;          // the transcode script runs
     bool subtitleExtracted = false;  // a subtitle track of the source is extracted
     bool keepSubtitle = false;       // the extracted subtitle stays beside the source
+    bool sourceSubtitle = false;     // a subtitle track of the source is chosen for the result
+    bool externalSubtitle = false;   // the external subtitle file goes into the result
+    bool keepOriginal = false;       // a converted track's original is kept beside it
 };
 
 // The code passed to the remux tool for a language name: its first three

@@ -118,6 +118,9 @@ RunChoices runChoices(const ScriptContext& c) {
     choices.transcode = choices.extraction && c.option(Option::notranscode) == "0";
     choices.subtitleExtracted = choices.extraction && subtitleChosen(c);
     choices.keepSubtitle = c.option(Option::muxsrt) != "0";
+    choices.sourceSubtitle = subtitleChosen(c);
+    choices.externalSubtitle = externalSubtitle(c);
+    choices.keepOriginal = c.option(Option::keepdts) == "1";
     return choices;
 }
 

@@ -172,6 +172,26 @@ inline constexpr std::string_view stepFileMissing = "fichier manquant : "_cp;
 inline constexpr std::string_view stepFileInTheWay = "fichier déjà présent : "_cp;
 // The checked result could not take the result's name.
 inline constexpr std::string_view resultNotPlaced = "Le résultat n'a pas pu être mis à sa place : "_cp;
+// The second line when the result read back is not what the run was to make:
+// "Résultat non conforme : piste audio au format DTS au lieu de AC3".
+inline constexpr std::string_view resultMismatchHead = "Résultat non conforme : "_cp;
+inline constexpr std::string_view resultNotRead = "identification impossible";
+inline constexpr std::string_view resultNotMatroska = "ce n'est pas un fichier Matroska lisible";
+inline constexpr std::string_view resultTrackHead = "piste ";
+inline constexpr std::string_view resultTrackMissing = " absente";
+inline constexpr std::string_view resultTrackExtra = " en trop";
+inline constexpr std::string_view resultFormatHead = " au format ";
+inline constexpr std::string_view resultLanguageHead = " en langue ";
+inline constexpr std::string_view resultDurationHead = " d'une durée de "_cp;
+inline constexpr std::string_view resultInsteadOf = " au lieu de ";
+inline constexpr std::string_view resultHeaderCompression = " avec compression d'en-tête"_cp;
+inline constexpr std::string_view resultFile = "fichier";
+// The tracks as the reasons name them.
+inline constexpr std::string_view trackVideo = "vidéo"_cp;
+inline constexpr std::string_view trackAudio = "audio";
+inline constexpr std::string_view trackOriginalAudio = "audio d'origine";
+inline constexpr std::string_view trackSubtitles = "de sous-titres";
+inline constexpr std::string_view trackExternalSubtitles = "de sous-titres externes";
 // A run stopped by "Annuler": the status and the log's last line.
 inline constexpr std::string_view runCancelled = "traitement annulé"_cp;
 // "Lancer !" while the immediate run goes on.

@@ -60,6 +60,7 @@ JobEnd runJob(AppContext& context, const Job& job, const std::optional<StopSigna
         if (step.kind == StepKind::remux && !files.exists(folder + std::string(step.script))) runner.fail(*own);
         runner.run(*own);
     }
+    runner.verify(recipe, recipe.resultPart());
     runner.placeResult(recipe);
     if (!runner.ok()) runner.removeUnfinished(recipe);
     // A cancelled job leaves none of its temporaries (its clean-up runs unstopped).

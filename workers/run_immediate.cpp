@@ -93,6 +93,7 @@ void runImmediate(AppContext& context, std::optional<StopSignal> stop) {
         if (runner.ok())
             for (int value : step.progressAfter) ui.setProgress(progressBar, value);
     }
+    runner.verify(recipe, recipe.resultPart());
     runner.placeResult(recipe);
     if (!runner.ok()) runner.removeUnfinished(recipe);
     // The remux's own status when it ran; a failure before it is told by the ending.

@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "ui/texts.h"
 #include "workers/run_checks.h"
+#include "workers/verify_result.h"
 
 namespace kx {
 
@@ -52,6 +53,17 @@ void StepRunner::fail(const RunStep& step) {
     lastStep_ = std::string(step.script);
     lastStatus_ = -1;
     failed(step, std::string(stepNotStarted));
+}
+
+void StepRunner::verify(const RunRecipe& recipe, const std::string& resultPath) {
+    if (stopped_) return;
+    std::optional<std::string> problem = verifyResult(context_, recipe, resultPath, stop_);
+    if (stop_ && stop_->requested()) {
+        stopped_ = cancelled_ = true;
+    } else if (problem) {
+        stopped_ = true;
+        failure_ = std::string(resultMismatchHead) + *problem;
+    }
 }
 
 void StepRunner::failed(const RunStep& step, const std::string& why) {

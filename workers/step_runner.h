@@ -34,6 +34,9 @@ public:
     void run(const RunStep& step);
     // A step that cannot run at all ends the run as a failure.
     void fail(const RunStep& step);
+    // After the steps: the result read back (verify_result.h); one that is
+    // not what `recipe` makes ends the run as a failure.
+    void verify(const RunRecipe& recipe, const std::string& resultPath);
     // After the last step: the remux's file takes the result's name, over
     // an earlier result only when the program made it and nobody changed it.
     void placeResult(const RunRecipe& recipe);

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "tools/adapters/json.h"
+#include "base/json.h"
 #include "tools/adapters/system.h"
 
 namespace kx::test::media {

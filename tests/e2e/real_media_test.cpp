@@ -266,6 +266,25 @@ TEST_F(RealMedia, MissingTranscoderIsReportedAndLogged) {
     EXPECT_EQ(films(), (std::vector<std::string>{"film.mkv", "film.srt"}));
 }
 
+TEST_F(RealMedia, FrameRateReadWronglyMakesTheRunFail) {
+    // MediaInfo's report says 0.599 images a second for the 25 of the film:
+    // the remux ends well but its result is 40 times too long.
+    std::string built = kx::test::programsFolder() + "/program/Applications/MediaInfo.exe";
+    std::filesystem::remove(f / "Applications/MediaInfo.exe");
+    f.writeProgram("Applications/MediaInfo.exe", "\"" + built + "\" \"$@\" || exit $?\n"
+                   "sed -i 's/^\\(Frame rate  *: \\).*fps/\\10.599 fps/' \"${2#--LogFile=}\"\n");
+    place("film.mkv");
+    auto t = drive(f, open() + "show 21\nclick 27\nwait\n");
+    ASSERT_TRUE(t.has("21 text: 0.599")) << t.text();
+    ASSERT_TRUE(t.has(failure)) << t.text();
+    EXPECT_FALSE(t.has(success));
+    int reason = t.find(failure) + 1;
+    ASSERT_LT(reason, int(t.lines.size()));
+    EXPECT_TRUE(t.lines[reason].starts_with("message: Résultat non conforme : ")) << t.text();
+    EXPECT_NE(t.lines[reason].find("durée de 0:01:2"), std::string::npos) << t.text();
+    EXPECT_TRUE(f.read("log.txt").ends_with(" au lieu de 0:00:03\r\n")) << f.read("log.txt");
+}
+
 TEST_F(RealMedia, TrackFileOfTheUsersOwnStopsTheRunUntouched) {
     place("film.mkv");
     std::filesystem::copy_file(sources_->path("english.ac3"), f / "films/film.ac3");

@@ -15,6 +15,7 @@
 #include "base/command_line.h"
 #include "base/text.h"
 #include "platform/files.h"
+#include "support/merge_identity.h"
 
 namespace kx::test {
 
@@ -157,7 +158,7 @@ Plan planEac3to(const std::vector<std::string>& a) {
     return p;
 }
 
-Plan planMkvmerge(const std::vector<std::string>& a) {
+Plan planMkvmerge(const std::vector<std::string>& a, const std::string& report) {
     static const std::set<std::string> withValue = {
         "-o", "--output", "--default-duration", "--compression", "--sync", "--language", "-a", "--audio-tracks",
         "-d", "--video-tracks", "-s", "--subtitle-tracks", "--track-order", "--track-name", "--title",
@@ -180,7 +181,7 @@ Plan planMkvmerge(const std::vector<std::string>& a) {
         p.problem = "expected: -o OUTPUT INPUT...";
         return p;
     }
-    p.outputs.push_back({output, "mkv of " + std::to_string(p.inputs.size()) + " inputs"});
+    p.outputs.push_back({output, mergeIdentity(a, report)});
     return p;
 }
 
@@ -351,6 +352,14 @@ int FakeLauncher::runProgram(const std::string& commandLine, const std::string& 
         problem("'" + args[0] + "' is not recognized as a program in " + folder);
         return notRecognised;
     }
+    // The program's own identification of a result, outside the scripts:
+    // the answer of the fake remux's file, else that it is no Matroska file.
+    if (IdentifyArgs identify = identifyArgs(run.arguments); toLower(run.tool) == "mkvmerge.exe" && !identify.file.empty()) {
+        std::optional<std::string> made = readWhole(resolve(identify.file, folder));
+        std::string answer = made && startsWith(*made, "{") ? *made : unrecognisedIdentity();
+        put(run, resolve(identify.answer, folder), answer, ToolBehaviour::Output::whole);
+        return 0;
+    }
     ToolBehaviour behaviour;
     ToolHook hook;
     {
@@ -401,7 +410,8 @@ void FakeLauncher::simulate(ToolRun& run, ToolBehaviour behaviour) {
     } else if (tool == "eac3to.exe") {
         plan = planEac3to(run.arguments);
     } else {
-        plan = planMkvmerge(run.arguments);
+        std::lock_guard lock(mutex_);
+        plan = planMkvmerge(run.arguments, report_);
     }
     if (!plan.problem.empty()) {
         problem(run.tool + ": " + plan.problem);
@@ -426,6 +436,9 @@ void FakeLauncher::simulate(ToolRun& run, ToolBehaviour behaviour) {
                 const auto& [name, bytes] = plan.outputs.front();
                 put(run, resolve(name, run.folder), bytes.substr(0, (bytes.size() + 1) / 2), Output::whole);
             }
+            break;
+        case Output::empty:
+            for (const auto& [name, bytes] : plan.outputs) put(run, resolve(name, run.folder), "", Output::whole);
             break;
         case Output::none: break;
         case Output::folder:

@@ -20,6 +20,7 @@ struct ToolBehaviour {
     enum class Output {
         whole,    // every output file, whole (logs included)
         partial,  // half of its first output, nothing else
+        empty,    // every output file, with nothing in it
         none,     // nothing at all
         folder,   // a folder where each output file should be
     };

@@ -153,3 +153,13 @@ TEST(ReportScan, ProfileBitDepthAndHeaderStripping) {
         EXPECT_EQ(t.headerStripped, c.stripped) << c.line;
     }
 }
+
+TEST(ReportScan, EachTrackKeepsTheDurationOfItsOwnSection) {
+    ReportScan scan = scanReport(linesOf({"General", row("Duration", "2 h 1 min"), "", "Video", row("ID", "1"),
+                                          row("Format", "AVC"), row("Duration", "1 h 23 min"), "", "Audio",
+                                          row("ID", "2"), row("Format", "AC-3"), row("Duration", "5 s 120 ms"),
+                                          row("Language", "French"), "", "Text", row("ID", "3"), row("Format", "UTF-8")}));
+    EXPECT_EQ(scan.tracks[0].duration, "1 h 23 min");
+    EXPECT_EQ(scan.tracks[1].duration, "5 s 120 ms");
+    EXPECT_EQ(scan.tracks[2].duration, "");  // none in its section: the file's is not the track's
+}

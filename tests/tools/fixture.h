@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "tools/adapters/json.h"
+#include "base/json.h"
 
 namespace kx::adapt::fixtures {
 

@@ -15,7 +15,7 @@
 #include "drive.h"
 #include "e2e/media.h"
 #include "tools/adapters/audio_head.h"
-#include "tools/adapters/json.h"
+#include "base/json.h"
 #include "tools/adapters/matroska_head.h"
 
 namespace kx::adapt {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -46,8 +47,9 @@ protected:
                                                       "printf 'ac3' > \"$2\"\n"
                                                       "printf 'read %s\\r\\nwrote %s\\r\\n' \"$1\" \"$2\" > "
                                                       "\"${2%.*} - Log.txt\"\n");
-        f.writeProgram("Applications/mkvmerge.exe",
-                       record + "[ -f \"$here/fail-remux\" ] && exit 2\nprintf 'mkv' > \"$2\"\n");
+        // The remux: the tool stand-in, which records as the others and
+        // answers the program's identification of what it made.
+        std::filesystem::copy_file(kx::test::programsFolder() + "/klarbrix-stand-in", f / "Applications/mkvmerge.exe");
         ::mkdir((f / "films").c_str(), 0755);
         f.write("films/film.mkv", "source");
     }
@@ -273,7 +275,15 @@ TEST_F(Processing, MissingJobFolderTurnsItsRowRed) {
     f.write("films/b.mkv", "b");
     // The first job's remux removes the second job's folder; its own purge
     // script removes the first job's folder.
-    f.writeProgram("Applications/mkvmerge.exe", record + "rm -rf \"$here/../job2\"\nprintf 'mkv' > \"$2\"\n");
+    // The direct job's result holds the film's video, DTS and subtitles.
+    const std::string identified =
+        R"({"container":{"recognized":true,"type":"Matroska"},"tracks":[)"
+        R"({"type":"video","properties":{"codec_id":"V_MPEG4/ISO/AVC"}},)"
+        R"({"type":"audio","properties":{"codec_id":"A_DTS","language":"fre"}},)"
+        R"({"type":"subtitles","properties":{"codec_id":"S_TEXT/UTF8","language":"fre"}}]})";
+    f.writeProgram("Applications/mkvmerge.exe", "[ \"$1\" = -r ] && { printf '%s' '" + identified +
+                                                    "' > \"$2\"; exit 0; }\n" + record +
+                                                    "rm -rf \"$here/../job2\"\nprintf 'mkv' > \"$2\"\n");
     std::string commands = open() + "click 19\nwait\n" + open("films/b.mkv") + "click 19\nwait\n";
     commands += "click 38\nwait\nshow 37\n";
     auto t = drive(f, commands);

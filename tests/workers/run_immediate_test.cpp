@@ -61,11 +61,17 @@ TEST_F(ImmediateRun, DtsTrackExtractedTranscodedAndMuxedWithTheDeliveredOptions)
                        "open: " + b.films};
     EXPECT_EQ(b.ui.journal(), journal);
 
-    // Each script from the program's folder, in a console, waited for; each tool in Applications.
+    // Each script from the program's folder, in a console, waited for; each tool in Applications;
+    // then the result's identification, hidden, from Applications.
     EXPECT_EQ(b.launcher.scriptNames(), (Strings{"mkvextract.bat", "eac3to.bat", "mkvmerge.bat"}));
-    for (const LaunchCall& call : b.launcher.calls()) {
-        EXPECT_EQ(call.workingFolder, b.program) << call.program;
-        EXPECT_EQ(call.flags, runWait) << call.program;
+    std::vector<LaunchCall> calls = b.launcher.calls();
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_TRUE(calls[3].program.starts_with("\"" + b.tools + "mkvmerge.exe\" -r ")) << calls[3].program;
+    EXPECT_TRUE(calls[3].program.ends_with(" -J \"" + base + "_remux.part.mkv\"")) << calls[3].program;
+    for (const LaunchCall& call : calls) {
+        const bool identifies = &call == &calls.back();
+        EXPECT_EQ(call.workingFolder, identifies ? b.tools : b.program) << call.program;
+        EXPECT_EQ(call.flags, identifies ? runWait | runHidden : runWait) << call.program;
     }
     EXPECT_EQ(b.launcher.toolNames(), (Strings{"mkvextract.exe", "eac3to.exe", "mkvmerge.exe"}));
     for (const ToolRun& run : b.launcher.toolRuns()) {

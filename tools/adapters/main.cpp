@@ -14,7 +14,7 @@
 #include "base/encoding.h"
 #include "tools/adapters/audio_head.h"
 #include "tools/adapters/commands.h"
-#include "tools/adapters/json.h"
+#include "base/json.h"
 #include "tools/adapters/matroska_head.h"
 #include "tools/adapters/report.h"
 #include "tools/adapters/repair.h"
@@ -158,6 +158,14 @@ int runMkvextract(const std::vector<std::string>& args) {
 int runMkvmerge(const std::vector<std::string>& args) {
     Console console{"mkvmerge.exe"};
     std::string error;
+    if (std::find(args.begin(), args.end(), "-J") != args.end()) {
+        // An identification (its answer written where -r says): the same
+        // command line on both systems, passed on as it is.
+        std::vector<std::string> command = args;
+        command.insert(command.begin(), "mkvmerge");
+        sys::RunResult r = sys::run(command, sys::captureNothing);
+        return r.started ? r.exitCode : console.fail(r.error);
+    }
     std::optional<MergeArgs> scanned = scanMergeArgs(args, error);
     if (!scanned) return console.fail(error);
 

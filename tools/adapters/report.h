@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/adapters/json.h"
+#include "base/json.h"
 
 namespace kx::adapt {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/adapters/json.h"
+#include "base/json.h"
 
 namespace kx::adapt {
 

@@ -143,8 +143,17 @@ TEST(OpenFileFromDesktop, AnInstalledProgramRunsFromTheUsersWorkingFolder) {
     dir.write("program/Applications/report.txt", fixture("two_audio_tracks.txt"));
     dir.write("program/Applications/MediaInfo.exe",
               "#!/bin/sh\ncp \"$(dirname \"$0\")/report.txt\" \"${2#--LogFile=}\"\n", true);
-    // mkvmerge -o OUTPUT ...: notes where it ran and makes the output.
-    dir.write("program/Applications/mkvmerge.exe", "#!/bin/sh\npwd > \"$(dirname \"$0\")/ran-in\"\n: > \"$2\"\n", true);
+    // mkvmerge -o OUTPUT ...: notes where it ran and makes the output; its
+    // identification (-r ANSWER -J FILE) finds the film's video, audio and subtitles.
+    const std::string identified =
+        R"({"container":{"recognized":true,"type":"Matroska"},"tracks":[)"
+        R"({"type":"video","properties":{"codec_id":"V_MPEG4/ISO/AVC"}},)"
+        R"({"type":"audio","properties":{"codec_id":"A_AC3","language":"fre"}},)"
+        R"({"type":"subtitles","properties":{"codec_id":"S_TEXT/UTF8","language":"fre"}}]})";
+    dir.write("program/Applications/mkvmerge.exe",
+              "#!/bin/sh\n[ \"$1\" = -r ] && { printf '%s' '" + identified + "' > \"$2\"; exit 0; }\n"
+              "pwd > \"$(dirname \"$0\")/ran-in\"\n: > \"$2\"\n",
+              true);
     dir.write("films/a.mkv", "x");
     UserFolders folders{dir.file("config/klarbrix/options.txt"), dir.file("data/klarbrix/"), true};
     ASSERT_TRUE(makeUserFolders(folders, dir.file("program/")));

@@ -1,15 +1,20 @@
 // A stand-in for the media tools in tests. Copied under a tool's name
 // (MediaInfo.exe, mkvextract.exe, delaycut.exe, eac3to.exe, mkvmerge.exe) it
-// appends "name|arg|arg..." in UTF-8 to calls.txt beside itself and makes
-// the files the real tool would make from those arguments. As hang.exe, or
-// as a tool with a file hang-TOOL beside it, it writes its process id to
-// hang.pid and waits to be ended.
+// appends "name|arg|arg..." in UTF-8 to calls.txt beside itself (an
+// identification, mkvmerge -J, to identified.txt) and makes the files the
+// real tool would make from those arguments (a merge also leaves what its
+// identification will say beside itself). As hang.exe, or as a tool with a
+// file hang-TOOL beside it, it writes its process id to hang.pid and waits
+// to be ended.
 #include <filesystem>
 #include <chrono>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/merge_identity.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -37,6 +42,16 @@ std::string utf8(const fs::path& p) {
 }
 
 void put(const fs::path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
+
+fs::path fromUtf8(const std::string& s) { return fs::path(std::u8string(s.begin(), s.end())); }
+
+std::string whole(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Where a merge leaves what the identification of its output says.
+fs::path identityOf(const fs::path& here, const fs::path& output) { return here / (output.filename() += ".identity"); }
 
 // The path with its extension replaced by `ending` ("_fixed.dts", " - Log.txt").
 fs::path withEnding(const fs::path& p, const std::string& ending) {
@@ -80,9 +95,17 @@ int play(const std::string& tool, const std::vector<fs::path>& args, const fs::p
         put(args[1], "ac3");
         put(withEnding(args[1], " - Log.txt"), "read " + utf8(args[0]) + "\r\nwrote " + utf8(args[1]) + "\r\n");
     } else if (tool == "mkvmerge") {
+        std::vector<std::string> texts;
+        for (const fs::path& a : args) texts.push_back(utf8(a));
+        if (kx::test::IdentifyArgs identify = kx::test::identifyArgs(texts); !identify.file.empty()) {
+            fs::path made = identityOf(here, fromUtf8(identify.file));
+            put(fromUtf8(identify.answer), fs::exists(made) ? whole(made) : kx::test::unrecognisedIdentity());
+            return 0;
+        }
         if (fs::exists(here / "fail-remux")) return 2;
         if (args.size() < 2) return 1;
         put(args[1], "mkv");
+        put(identityOf(here, args[1]), kx::test::mergeIdentity(texts, whole(here / "report.txt")));
     }
     return 0;
 }
@@ -100,7 +123,11 @@ int main(int argc, char** argv) {
     std::vector<fs::path> args(argv + 1, argv + argc);
     std::string line = tool;
     for (const fs::path& a : args) line += "|" + utf8(a);
-    std::ofstream(here / "calls.txt", std::ios::binary | std::ios::app) << line << "\n";
+    // The program's own identifications of its results apart from the scripts' tool calls.
+    std::vector<std::string> texts;
+    for (const fs::path& a : args) texts.push_back(utf8(a));
+    const bool identifies = tool == "mkvmerge" && !kx::test::identifyArgs(texts).file.empty();
+    std::ofstream(here / (identifies ? "identified.txt" : "calls.txt"), std::ios::binary | std::ios::app) << line << "\n";
     try {
         return play(tool, args, here);
     } catch (const std::exception&) {

@@ -1,6 +1,6 @@
 // The JSON reader: a recursive-descent parser over the whole text, with a
 // depth limit and byte positions in its error messages.
-#include "tools/adapters/json.h"
+#include "base/json.h"
 
 #include <charconv>
 
