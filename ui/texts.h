@@ -172,6 +172,7 @@ inline constexpr std::string_view stepFileMissing = "fichier manquant : "_cp;
 inline constexpr std::string_view stepFileInTheWay = "fichier déjà présent : "_cp;
 // The checked result could not take the result's name.
 inline constexpr std::string_view resultNotPlaced = "Le résultat n'a pas pu être mis à sa place : "_cp;
+inline constexpr std::string_view resultLeftAs = "Le nouveau résultat est resté sous le nom : "_cp;
 // The second line when the result read back is not what the run was to make:
 // "Résultat non conforme : piste audio au format DTS au lieu de AC3".
 inline constexpr std::string_view resultMismatchHead = "Résultat non conforme : "_cp;

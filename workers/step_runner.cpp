@@ -92,7 +92,8 @@ void StepRunner::placeResult(const RunRecipe& recipe) {
     FileSystem& files = context_.files;
     const std::string &part = recipe.resultPart(), &result = recipe.result();
     // Only now, with the new result made and checked, may an earlier one go.
-    const bool room = !existsAnyCase(files, result) || context_.made.removeOwn(result);
+    std::optional<std::string> earlier = files.findAnyCase(result);
+    const bool room = !existsAnyCase(files, result) || (earlier && context_.made.removeOwn(*earlier));
     if (room && files.moveNoReplace(part, result) == fs::MoveResult::moved) {
         context_.made.forget(part);
         context_.made.note(result);
@@ -100,12 +101,17 @@ void StepRunner::placeResult(const RunRecipe& recipe) {
     }
     stopped_ = true;
     failure_ = std::string(resultNotPlaced) + result;
+    if (room && earlier) {
+        // The earlier result is gone already: the new one stays under its own name.
+        partKept_ = true;
+        failure_ += "\r\n" + std::string(resultLeftAs) + part;
+    }
 }
 
 void StepRunner::removeUnfinished(const RunRecipe& recipe) {
     const std::string& part = recipe.resultPart();
     for (const std::string& path : started_)
-        if (path == part && context_.files.removeFile(path)) context_.made.forget(path);
+        if (path == part && !partKept_ && context_.files.removeFile(path)) context_.made.forget(path);
 }
 
 void StepRunner::start(const RunStep& step) {

@@ -75,6 +75,7 @@ private:
     int lastStatus_ = -1;
     std::vector<std::string> written_;
     std::vector<std::string> started_;  // outputs of the steps started, absent before them
+    bool partKept_ = false;  // the checked result could not take its name, the earlier one being gone
 };
 
 }  // namespace kx

@@ -45,6 +45,12 @@ public:
     bool replaceFile(const std::string& path, std::string_view data) override {
         return !(refuseWrite && refuseWrite(path)) && FileSystem::replaceFile(path, data);
     }
+    // Whether moving onto `to` fails.
+    std::function<bool(const std::string& to)> refuseMove;
+    fs::MoveResult moveNoReplace(const std::string& from, const std::string& to) override {
+        if (refuseMove && refuseMove(to)) return fs::MoveResult::failed;
+        return FileSystem::moveNoReplace(from, to);
+    }
 };
 
 class Bench {

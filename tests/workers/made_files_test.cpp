@@ -97,6 +97,22 @@ TEST_F(Owned, AFailedRunLeavesTheEarlierResultWhole) {
     EXPECT_FALSE(b.exists(base + "_remux.part.mkv"));
 }
 
+TEST_F(Owned, AResultThatCannotTakeItsNameIsAFailureAndIsNotLost) {
+    b.files.refuseMove = [this](const std::string& to) { return to == base + "_remux.mkv"; };
+    run();
+    EXPECT_EQ(b.ui.messages().back(), toUtf8(std::string(processingFailed) + "\r\n" + std::string(resultNotPlaced) +
+                                             base + "_remux.mkv"));
+    EXPECT_FALSE(b.exists(base + "_remux.part.mkv"));
+    b.files.refuseMove = nullptr;
+    run();
+    // The earlier result made room, then the move failed: the new one stays under its own name.
+    b.files.refuseMove = [this](const std::string& to) { return to == base + "_remux.mkv"; };
+    run();
+    EXPECT_NE(b.ui.messages().back().find(toUtf8(std::string(resultLeftAs) + base + "_remux.part.mkv")),
+              std::string::npos);
+    EXPECT_TRUE(b.exists(base + "_remux.part.mkv"));
+}
+
 TEST_F(Owned, AUsersRepairedTrackIsNeverMuxedInPlaceOfTheTranscodedOne) {
     b.option(Option::dtsfix, "1");
     b.option(Option::notranscode, "0");
