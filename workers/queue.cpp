@@ -53,10 +53,12 @@ JobEnd runJob(AppContext& context, const Job& job, const std::optional<StopSigna
                            (step.kind == StepKind::extract &&
                             (transcode || repairNow || recipe.find(StepKind::extract)));
         if (!shown) continue;
-        ui.setStatus(step.jobStatus(job.name));
+        const std::string text = step.jobStatus(job.name);
+        ui.setStatus(text);
         // A step the job does not have, or whose script is gone, is not started.
         const RunStep* own = recipe.find(step.kind);
         if (!own) continue;
+        runner.watchNext(stepWatch(files, recipe, *own, text, text));
         if (step.kind == StepKind::remux && !files.exists(folder + std::string(step.script))) runner.fail(*own);
         runner.run(*own);
     }
