@@ -1,5 +1,5 @@
 // The watch of a running step: the tool's output read as it comes, its
-// files' sizes read every half second, the bar and status set when they move.
+// files' sizes read every second, the bar and status set when they move.
 #include "workers/progress_watcher.h"
 
 #include <algorithm>
@@ -57,7 +57,7 @@ void ProgressWatcher::watchLoop(std::stop_token stop) {
         StepReading reading;
         {
             std::unique_lock lock(waitMutex_);
-            wake_.wait_for(lock, stop, std::chrono::milliseconds(500), [] { return false; });
+            wake_.wait_for(lock, stop, std::chrono::seconds(1), [] { return false; });
         }
         if (stop.stop_requested()) break;
         {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -315,4 +316,27 @@ TEST_F(Processing, AnnulerStopsAHungToolAndItsRun) {
     EXPECT_TRUE(ended) << "the hung tool still runs";
     EXPECT_EQ(f.read("films/film.h264"), "");
     EXPECT_TRUE(f.read("log.txt").ends_with("traitement annul\xE9\r\n"));
+}
+
+// The bar and status follow the percentage a tool prints while it runs; the
+// step's own text is back when it ends.
+TEST_F(Processing, ARunningToolMovesTheBarAndTellsItsPercentage) {
+    options({{"notranscode", "1"}, {"soundenable", "0"}});
+    f.writeProgram("Applications/mkvmerge.exe", record +
+                                                    "printf 'Progress: 20%%\\r'; sleep 1.5\n"
+                                                    "printf 'Progress: 60%%\\r'; sleep 3.5\n"
+                                                    "printf 'Progress: 100%%\\r'; printf 'mkv' > \"$2\"\n");
+    auto t = drive(f, open() + "click 27\nwait\n");
+    std::vector<std::string> run = from(t, "status: Remuxage en cours");
+    auto at = [&](const std::string& line) { return std::find(run.begin(), run.end(), line) - run.begin(); };
+    const auto percentText = std::find_if(run.begin(), run.end(), [](const std::string& line) {
+        return line.starts_with("status: Remuxage de film en cours — 60 %, ");
+    });
+    ASSERT_NE(percentText, run.end()) << t.text();
+    EXPECT_LT(at("progress: 20"), at("progress: 60")) << t.text();
+    EXPECT_LT(at("progress: 60"), percentText - run.begin()) << t.text();
+    // Back to the step's own text before the end's.
+    EXPECT_EQ(std::vector<std::string>(run.end() - 5, run.end() - 3),
+              (std::vector<std::string>{"status: Remuxage en cours", "progress: 100"}))
+        << t.text();
 }
