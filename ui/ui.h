@@ -19,7 +19,9 @@ struct Event {
     int window = 0;  // the window the event came from
 };
 
-enum class RowColour { none, green, red };  // (0, 200, 0) and (200, 0, 0)
+// green (0, 200, 0) and red (200, 0, 0): a job done or failed; working
+// (255, 200, 0): the job the queue runs now.
+enum class RowColour { none, green, red, working };
 
 // What a file or folder dialog returned. `carriable` is false when the
 // chosen name cannot be held as cp1252 text (the path is then unusable).

@@ -156,6 +156,7 @@ void processQueue(AppContext& context, std::optional<StopSignal> stop) {
         if (!job) break;
         // Processed by an earlier run that was cancelled after it.
         if (job->state == JobState::done || job->state == JobState::failed) continue;
+        ui.setRowColour(queueList, place - 1, RowColour::working);
         JobEnd end = runJob(context, *job, stop);
         cancelled = end.cancelled;
         context.queue.finish(place, end.ok, end.problem);

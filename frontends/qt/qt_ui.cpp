@@ -229,6 +229,7 @@ void QtUi::setRowColour(int control, int row, RowColour colour) {
         QBrush brush;
         if (colour == RowColour::green) brush = QColor(0, 200, 0);
         else if (colour == RowColour::red) brush = QColor(200, 0, 0);
+        else if (colour == RowColour::working) brush = QColor(255, 200, 0);
         QTreeWidgetItem* item = list->topLevelItem(row);
         for (int column = 0; column < std::max(list->columnCount(), item->columnCount()); ++column)
             item->setBackground(column, brush);

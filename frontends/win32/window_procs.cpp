@@ -16,7 +16,7 @@ using namespace win32;
 
 namespace {
 
-constexpr COLORREF green = RGB(0, 200, 0), red = RGB(200, 0, 0);
+constexpr COLORREF green = RGB(0, 200, 0), red = RGB(200, 0, 0), working = RGB(255, 200, 0);
 
 }  // namespace
 
@@ -95,8 +95,8 @@ LRESULT Win32Ui::Impl::notify(NMHDR* header) {
         if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
         if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
             auto colour = RowColour(draw->nmcd.lItemlParam);
-            if (colour == RowColour::green || colour == RowColour::red) {
-                draw->clrTextBk = colour == RowColour::green ? green : red;
+            if (colour != RowColour::none) {
+                draw->clrTextBk = colour == RowColour::green ? green : colour == RowColour::red ? red : working;
                 draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
                 return CDRF_NEWFONT;
             }
