@@ -3,6 +3,8 @@
 // launcher that the program is given at start-up.
 #include "platform/launcher.h"
 
+#include <cstdio>
+
 #include "base/command_line.h"
 #include "base/text.h"
 #include "platform/files.h"
@@ -48,6 +50,19 @@ SystemLauncher::SystemLauncher(OutputSink sink)
 StartResult SystemLauncher::run(std::string_view program, std::string_view parameters, std::string_view workingFolder,
                                 int flags, std::optional<StopSignal> stop) {
     return launch(program, parameters, workingFolder, flags, sink_, std::move(stop));
+}
+
+StartResult SystemLauncher::runWatched(std::string_view program, std::string_view parameters,
+                                       std::string_view workingFolder, int flags, std::optional<StopSignal> stop,
+                                       OutputSink watch) {
+    if (!watch) return run(program, parameters, workingFolder, flags, std::move(stop));
+    // The output still goes where it goes without watching.
+    auto both = std::make_shared<const OutputSink>([own = sink_, watch = std::move(watch)](std::string_view output) {
+        watch(output);
+        if (own) (*own)(output);
+        else std::fwrite(output.data(), 1, output.size(), stderr);
+    });
+    return launch(program, parameters, workingFolder, flags, both, std::move(stop));
 }
 
 }  // namespace kx

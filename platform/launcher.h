@@ -22,6 +22,15 @@ public:
     // started, and the result says `stopped`.
     virtual StartResult run(std::string_view program, std::string_view parameters, std::string_view workingFolder,
                             int flags, std::optional<StopSignal> stop = std::nullopt) = 0;
+    // As run, and what the program prints is also handed to `watch` (on a
+    // thread of the launcher's) where the launcher can read it; a launcher
+    // that cannot just runs it.
+    virtual StartResult runWatched(std::string_view program, std::string_view parameters,
+                                   std::string_view workingFolder, int flags, std::optional<StopSignal> stop,
+                                   OutputSink watch) {
+        (void)watch;
+        return run(program, parameters, workingFolder, flags, std::move(stop));
+    }
 };
 
 class SystemLauncher : public Launcher {
@@ -32,6 +41,8 @@ public:
     explicit SystemLauncher(OutputSink sink);
     StartResult run(std::string_view program, std::string_view parameters, std::string_view workingFolder,
                     int flags, std::optional<StopSignal> stop = std::nullopt) override;
+    StartResult runWatched(std::string_view program, std::string_view parameters, std::string_view workingFolder,
+                           int flags, std::optional<StopSignal> stop, OutputSink watch) override;
 
 private:
     std::shared_ptr<const OutputSink> sink_;

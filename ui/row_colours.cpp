@@ -20,6 +20,7 @@ Rgb rowBackground(RowColour colour) {
     switch (colour) {
         case RowColour::green: return {0, 200, 0};
         case RowColour::red: return {200, 0, 0};
+        case RowColour::working: return {255, 200, 0};
         default: return whiteRgb;
     }
 }

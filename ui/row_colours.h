@@ -5,7 +5,8 @@
 
 namespace kx {
 
-enum class RowColour { none, green, red };
+// green and red: a job done or failed; working: the job the queue runs now.
+enum class RowColour { none, green, red, working };
 
 struct Rgb {
     int red = 0, green = 0, blue = 0;  // 0 to 255 each
@@ -14,7 +15,7 @@ struct Rgb {
 
 inline constexpr Rgb whiteRgb{255, 255, 255}, blackRgb{0, 0, 0};
 
-// (0, 200, 0) for green and (200, 0, 0) for red; the list's own for none
+// (0, 200, 0) for green, (200, 0, 0) for red, (255, 200, 0) for working; the list's own for none
 // (then white is returned, and the front end draws as it would anyway).
 Rgb rowBackground(RowColour colour);
 

@@ -71,6 +71,14 @@ inline constexpr std::string_view extractingJobHead = "extraction de ";
 inline constexpr std::string_view transcodingJobHead = "encodage de ";
 inline constexpr std::string_view remuxingJobHead = "remuxage de ";
 inline constexpr std::string_view jobStatusTail = " en cours";
+// While a step runs: "Remuxage de Film en cours — 43 %, environ 1 min".
+inline constexpr std::string_view namedStatusJoin = " de "_cp;
+inline constexpr std::string_view progressSeparator = " — "_cp;
+inline constexpr std::string_view progressPercentTail = " %, "_cp;
+inline constexpr std::string_view timeLeftUnderMinute = "moins d'une minute"_cp;
+inline constexpr std::string_view timeLeftHead = "environ "_cp;
+inline constexpr std::string_view timeLeftMinutesTail = " min"_cp;
+inline constexpr std::string_view timeLeftHoursJoin = " h "_cp;
 
 // --- Dialogs and menu titles -----------------------------------------------
 inline constexpr std::string_view chooseFolderTitle = "Choisissez un répertoire"_cp;

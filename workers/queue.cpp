@@ -53,10 +53,12 @@ JobEnd runJob(AppContext& context, const Job& job, const std::optional<StopSigna
                            (step.kind == StepKind::extract &&
                             (transcode || repairNow || recipe.find(StepKind::extract)));
         if (!shown) continue;
-        ui.setStatus(step.jobStatus(job.name));
+        const std::string text = step.jobStatus(job.name);
+        ui.setStatus(text);
         // A step the job does not have, or whose script is gone, is not started.
         const RunStep* own = recipe.find(step.kind);
         if (!own) continue;
+        runner.watchNext(stepWatch(files, recipe, *own, text, text));
         if (step.kind == StepKind::remux && !files.exists(folder + std::string(step.script))) runner.fail(*own);
         runner.run(*own);
     }
@@ -155,6 +157,7 @@ void processQueue(AppContext& context, std::optional<StopSignal> stop) {
         if (!job) break;
         // Processed by an earlier run that was cancelled after it.
         if (job->state == JobState::done || job->state == JobState::failed) continue;
+        ui.setRowColour(queueList, place - 1, RowColour::working);
         JobEnd end = runJob(context, *job, stop);
         cancelled = end.cancelled;
         context.queue.finish(place, end.ok, end.problem);

@@ -85,10 +85,13 @@ void runImmediate(AppContext& context, std::optional<StopSignal> stop) {
     }
 
     ui.setStatus(extractingStatus);
+    std::string shown(extractingStatus);
     StepRunner runner(context, home, stop);
     for (const RunStep& step : recipe.steps) {
         if (!runner.ok()) break;
-        if (!step.status.empty()) ui.setStatus(step.status);
+        if (!step.status.empty()) ui.setStatus(shown = step.status);
+        runner.watchNext(stepWatch(files, recipe, step, step.jobStatusNamed ? namedStatus(shown, plan.baseName) : shown,
+                                   shown));
         runner.writeAndRun(step, ScriptPlace::programFolder, scripts);
         if (runner.ok())
             for (int value : step.progressAfter) ui.setProgress(progressBar, value);

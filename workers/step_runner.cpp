@@ -1,6 +1,8 @@
 // Writing and starting the scripts of a run or a job, with the verdict.
 #include "workers/step_runner.h"
 
+#include <utility>
+
 #include "base/text.h"
 #include "ui/texts.h"
 #include "workers/run_checks.h"
@@ -114,13 +116,19 @@ void StepRunner::removeUnfinished(const RunRecipe& recipe) {
         if (path == part && !partKept_ && context_.files.removeFile(path)) context_.made.forget(path);
 }
 
+StartResult StepRunner::runWatched(const RunStep& step, StepWatch watch) {
+    ProgressWatcher watcher(context_.ui, context_.files, std::move(watch));
+    return context_.launcher.runWatched(step.script, "", folder_, runWait, stop_, watcher.sink());
+}
+
 void StepRunner::start(const RunStep& step) {
     if (stop_ && stop_->requested()) {
         stopped_ = cancelled_ = true;
         return;
     }
+    std::optional<StepWatch> watch = std::exchange(watch_, std::nullopt);
     if (!clearOutputs(step)) return;
-    StartResult result = runScript(context_, folder_, step.script, stop_);
+    StartResult result = watch ? runWatched(step, std::move(*watch)) : runScript(context_, folder_, step.script, stop_);
     lastStatus_ = result.state == StartResult::State::started ? result.exitCode : -1;
     if (result.stopped || (stop_ && stop_->requested())) {
         stopped_ = cancelled_ = true;

@@ -11,6 +11,7 @@
 #include "model/run_recipe.h"
 #include "platform/stop_signal.h"
 #include "workers/context.h"
+#include "workers/progress_watcher.h"
 
 namespace kx {
 
@@ -32,6 +33,8 @@ public:
     void writeAndRun(const RunStep& step, ScriptPlace place, const ScriptContext& scripts);
     // Runs the step's script already in the folder; one that is missing is skipped.
     void run(const RunStep& step);
+    // The next step started is watched: the bar and status move while it runs.
+    void watchNext(StepWatch watch) { watch_ = std::move(watch); }
     // A step that cannot run at all ends the run as a failure.
     void fail(const RunStep& step);
     // After the steps: the result read back (verify_result.h); one that is
@@ -60,6 +63,7 @@ public:
 
 private:
     void start(const RunStep& step);
+    StartResult runWatched(const RunStep& step, StepWatch watch);
     void failed(const RunStep& step, const std::string& why);
     // Makes room for the step's outputs: an earlier file of the program's is
     // removed; anything else stops the run. False when the run stops.
@@ -76,6 +80,7 @@ private:
     std::vector<std::string> written_;
     std::vector<std::string> started_;  // outputs of the steps started, absent before them
     bool partKept_ = false;  // the checked result could not take its name, the earlier one being gone
+    std::optional<StepWatch> watch_;
 };
 
 }  // namespace kx

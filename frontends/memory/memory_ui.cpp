@@ -20,6 +20,7 @@ const char* colourName(RowColour colour) {
     switch (colour) {
         case RowColour::green: return "green";
         case RowColour::red: return "red";
+        case RowColour::working: return "working";
         default: return "none";
     }
 }

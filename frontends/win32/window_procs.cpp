@@ -95,7 +95,7 @@ LRESULT Win32Ui::Impl::notify(NMHDR* header) {
         if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
         if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
             auto colour = RowColour(draw->nmcd.lItemlParam);
-            if (colour == RowColour::green || colour == RowColour::red) {
+            if (colour != RowColour::none) {
                 // The text in white or black, whichever reads better on the row.
                 draw->clrTextBk = colorRef(rowBackground(colour));
                 draw->clrText = colorRef(contrastingText(rowBackground(colour)));

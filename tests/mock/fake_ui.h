@@ -13,7 +13,10 @@ namespace kx {
 
 // Row colours by name in test failure messages.
 inline void PrintTo(RowColour colour, std::ostream* out) {
-    *out << (colour == RowColour::green ? "green" : colour == RowColour::red ? "red" : "none");
+    *out << (colour == RowColour::green   ? "green"
+             : colour == RowColour::red     ? "red"
+             : colour == RowColour::working ? "working"
+                                            : "none");
 }
 
 }  // namespace kx

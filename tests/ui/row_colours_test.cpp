@@ -26,6 +26,7 @@ TEST(RowColours, TextContrastsWithTheBackground) {
             << c.background.red << "," << c.background.green << "," << c.background.blue;
     EXPECT_EQ(rowBackground(RowColour::red), (Rgb{200, 0, 0}));
     EXPECT_EQ(rowBackground(RowColour::green), (Rgb{0, 200, 0}));
+    EXPECT_EQ(contrastingText(rowBackground(RowColour::working)), blackRgb);  // (255, 200, 0)
 }
 
 }  // namespace

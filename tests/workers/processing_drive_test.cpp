@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -347,4 +348,29 @@ TEST_F(Processing, ClosingDuringARunAsksWhetherToStopIt) {
     ASSERT_GE(asked, 0) << no.text();
     EXPECT_EQ(no.find("35 text: film.mkv", asked), asked + 1) << no.text();
     EXPECT_GT(no.find("status: traitement annulé", asked), asked) << no.text();
+}
+
+// The bar and status follow the percentage a tool prints while it runs; the
+// step's own text is back when it ends.
+TEST_F(Processing, ARunningToolMovesTheBarAndTellsItsPercentage) {
+    options({{"notranscode", "1"}, {"soundenable", "0"}});
+    f.writeProgram("Applications/mkvmerge.exe", record +
+                                                    "printf 'Progress: 20%%\\r'; sleep 1.5\n"
+                                                    "printf 'Progress: 60%%\\r'; sleep 3.5\n"
+                                                    "printf 'Progress: 100%%\\r'; printf 'mkv' > \"$2\"\n");
+    auto t = drive(f, open() + "click 27\nwait\n");
+    std::vector<std::string> run = from(t, "status: Remuxage en cours");
+    auto at = [&](const std::string& line) { return std::find(run.begin(), run.end(), line) - run.begin(); };
+    const auto percentText = std::find_if(run.begin(), run.end(), [](const std::string& line) {
+        return line.starts_with("status: Remuxage de film en cours — 60 %, ");
+    });
+    ASSERT_NE(percentText, run.end()) << t.text();
+    EXPECT_LT(at("progress: 20"), at("progress: 60")) << t.text();
+    EXPECT_LT(at("progress: 60"), percentText - run.begin()) << t.text();
+    // Back to the step's own text before the end's.
+    const auto back = std::find(percentText, run.end(), "status: Remuxage en cours");
+    ASSERT_NE(back, run.end()) << t.text();
+    EXPECT_EQ(std::vector<std::string>(back, std::min(back + 2, run.end())),
+              (std::vector<std::string>{"status: Remuxage en cours", "progress: 100"}))
+        << t.text();
 }

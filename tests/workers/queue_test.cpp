@@ -53,7 +53,15 @@ TEST_F(QueueRun, TwoJobsOfDifferentKindsRunInOrderAndTurnGreen) {
     EXPECT_TRUE(b.read(job(1) + "mkvmerge.bat").starts_with("cd..\r\ncd Applications\r\nmkvmerge.exe -o "));
     EXPECT_EQ(b.launcher.toolNames(), Strings(2, "MediaInfo.exe"));  // adding a job runs nothing else
 
+    // While a job runs its row says so; the one before it keeps its ending's colour.
+    std::vector<std::pair<RowColour, RowColour>> whileRemuxing;
+    b.launcher.onTool([&](const ToolRun& r, ToolBehaviour&) {
+        if (r.tool == "mkvmerge.exe")
+            whileRemuxing.emplace_back(b.ui.rowColour(queueList, 0), b.ui.rowColour(queueList, 1));
+    });
     run();
+    EXPECT_EQ(whileRemuxing, (std::vector<std::pair<RowColour, RowColour>>{{RowColour::working, RowColour::none},
+                                                                          {RowColour::green, RowColour::working}}));
     EXPECT_EQ(b.ui.journal(), (Strings{"status: extraction de film en cours", "status: encodage de film en cours",
                                        "status: remuxage de film en cours", "status: remuxage de second en cours",
                                        "status: file d'attente traitée, choisir un fichier",

@@ -230,6 +230,42 @@ std::optional<AudioFacts> probeAudio(const std::string& file, std::string& error
     return facts;
 }
 
+// The duration of a media file in seconds, 0 when unknown.
+double durationOf(const std::string& file) {
+    sys::RunResult r = sys::run({"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of",
+                                 "default=noprint_wrappers=1:nokey=1", file},
+                                sys::captureOut | sys::captureErr);
+    if (!r.started || r.exitCode != 0) return 0;
+    return std::strtod(r.out.c_str(), nullptr);
+}
+
+// Turns ffmpeg's "out_time_us=..." lines into "Progress: N%" ones.
+struct PercentPrinter {
+    double seconds = 0;
+    std::string line;
+    int shown = -1;
+
+    void feed(std::string_view piece) {
+        for (char c : piece) {
+            if (c != '\n') {
+                line += c;
+                continue;
+            }
+            static constexpr std::string_view key = "out_time_us=";
+            if (seconds > 0 && line.rfind(key, 0) == 0) {
+                const double done = std::strtod(line.c_str() + key.size(), nullptr) / 1e6;
+                const int percent = std::clamp(int(done * 100 / seconds), 0, 100);
+                if (percent != shown) {
+                    std::printf("Progress: %d%%\r", percent);
+                    std::fflush(stdout);
+                    shown = percent;
+                }
+            }
+            line.clear();
+        }
+    }
+};
+
 int runEac3to(const std::vector<std::string>& args) {
     Console console{"eac3to.exe"};
     std::string error;
@@ -268,7 +304,14 @@ int runEac3to(const std::vector<std::string>& args) {
     sys::Outputs outputs({a->input});
     std::optional<std::string> staged = outputs.stage(a->output, error);
     if (!staged) return finish(false, error);
-    sys::RunResult r = sys::run(ffmpegCommand(a->input, *staged, *facts, a->bitRate), sys::captureErr);
+    // ffmpeg tells how far it is on standard output; the program reading
+    // this one's output wants the percentage mkvmerge prints.
+    std::vector<std::string> command = ffmpegCommand(a->input, *staged, *facts, a->bitRate);
+    command.insert(command.begin() + 1, {"-progress", "pipe:1"});
+    PercentPrinter printer;
+    printer.seconds = durationOf(a->input);
+    sys::RunResult r = sys::run(command, sys::captureOut | sys::captureErr,
+                                [&printer](std::string_view piece) { printer.feed(piece); });
     if (!r.started || r.exitCode != 0) return finish(false, toolFailure("ffmpeg", r));
     if (!outputs.commit(error)) return finish(false, error);
     return finish(true, "");

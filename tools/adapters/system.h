@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tools/adapters/frames.h"
@@ -27,7 +29,10 @@ enum Capture { captureNothing = 0, captureOut = 1, captureErr = 2 };
 // Starts argv[0] (looked up in PATH, this executable passed over) with the
 // given arguments and no shell, standard input from /dev/null, and the
 // environment plus KLARBRIX_ADAPTER_CHILD=1; waits for it.
-RunResult run(const std::vector<std::string>& argv, int capture);
+// With `onOutput` and captureOut, each piece of standard output is also
+// handed to it as it comes (POSIX).
+RunResult run(const std::vector<std::string>& argv, int capture,
+              const std::function<void(std::string_view)>& onOutput = {});
 
 bool exists(const std::string& path);
 // The folder part of a path with its final separator; empty when there is none.

@@ -112,7 +112,8 @@ std::optional<std::string> findProgram(const std::string& name) {
 
 }  // namespace
 
-RunResult run(const std::vector<std::string>& argv, int capture) {
+RunResult run(const std::vector<std::string>& argv, int capture,
+              const std::function<void(std::string_view)>& onOutput) {
     RunResult result;
     int outPipe[2] = {-1, -1}, errPipe[2] = {-1, -1};
     if (((capture & captureOut) && pipe2(outPipe, O_CLOEXEC) != 0) ||
@@ -170,6 +171,7 @@ RunResult run(const std::vector<std::string>& argv, int capture) {
             ssize_t n = ::read(fds[k].fd, buffer, sizeof buffer);
             if (n > 0) {
                 sinks[k]->append(buffer, std::size_t(n));
+                if (sinks[k] == &result.out && onOutput) onOutput(std::string_view(buffer, std::size_t(n)));
             } else if (n == 0 || errno != EINTR) {
                 ::close(fds[k].fd);
                 fds[k].fd = -1;

@@ -101,7 +101,7 @@ private:
 
 }  // namespace
 
-RunResult run(const std::vector<std::string>& argv, int) {
+RunResult run(const std::vector<std::string>& argv, int, const std::function<void(std::string_view)>&) {
     RunResult result;
     result.error = "cannot start " + (argv.empty() ? std::string("a program") : argv[0]) + ": not available here";
     return result;
