@@ -35,7 +35,8 @@ void MadeFiles::load() {
             !readNumber(std::string_view(line).substr(first + 1, second - first - 1), entry.modified))
             continue;
         entry.path = line.substr(second + 1);
-        entries_.push_back(std::move(entry));
+        // Files gone since are forgotten.
+        if (files_.exists(entry.path)) entries_.push_back(std::move(entry));
     }
 }
 
