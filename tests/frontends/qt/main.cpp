@@ -14,6 +14,7 @@
 #include "base/encoding.h"
 #include "frontends/qt/console.h"
 #include "frontends/qt/qt_ui.h"
+#include "ui/texts.h"
 #include "ui/window_desc.h"
 
 namespace {
@@ -30,14 +31,15 @@ int screenshots(const QString& folder) {
     QDir().mkpath(folder);
     QtUi ui;
     bool ok = openMainWindow(ui);
-    ui.setStatus("Choisir un fichier");
+    // Just analysed: what will become of the chosen tracks.
+    ui.setStatus(std::string(analysisDoneLowerStatus) + std::string(verdictSeparator) +
+                 "Audio DTS 5.1 : sera converti en AC3 5.1 (640 kb/s)");
     ui.setText(fileNameField, "demo.mkv");
     ui.setText(frameRateField, "23.976");
     ui.addItem(videoCombo, "track #1  AVC  und");
     ui.addItem(audioCombo, "track #2  DTS  fre");
     ui.addItem(subtitleCombo, "track #4  UTF-8  fre");
     for (int combo : {videoCombo, audioCombo, subtitleCombo}) ui.select(combo, 0);
-    ui.setProgress(progressBar, 40);
     ok = save(ui.windowWidget(mainWindow), folder + "/main.png") && ok;
 
     ui.addColumn(queueList, "chemin", 300);
@@ -48,8 +50,14 @@ int screenshots(const QString& folder) {
     ui.addRow(queueList, {"autre", "/home/moi/films/autre.mkv", "DTS", "eng"});
     ui.setRowColour(queueList, 0, RowColour::green);
     ui.setRowColour(queueList, 1, RowColour::red);
+    // The queue run at the third job's remux, with the tool's own progress.
+    ui.setRowColour(queueList, 2, RowColour::working);
+    ui.setStatus("remuxage de autre en cours" + std::string(verdictSeparator) + "43 %, environ 1 min");
+    ui.setProgress(progressBar, 83);
     if (auto* panel = ui.windowWidget(mainWindow)->findChild<QTabWidget*>("mainPanel")) panel->setCurrentIndex(1);
     ok = save(ui.windowWidget(mainWindow), folder + "/main-queue.png") && ok;
+    if (auto* panel = ui.windowWidget(mainWindow)->findChild<QTabWidget*>("mainPanel")) panel->setCurrentIndex(0);
+    ok = save(ui.windowWidget(mainWindow), folder + "/main-progress.png") && ok;
 
     ok = openOptionsWindow(ui) && ok;
     ui.setChecked(deleteTempCheck, true);

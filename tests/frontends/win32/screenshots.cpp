@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/encoding.h"
+#include "ui/texts.h"
 #include "mock/fake_help_pages.h"
 #include "support.h"
 
@@ -126,14 +127,15 @@ int screenshots(const std::string& folderText) {
     auto pages = std::make_shared<FakeHelpPages>();
     Win32Ui ui(pages);
     bool ok = openMainWindow(ui);
-    ui.setStatus("Choisir un fichier");
+    // Just analysed: what will become of the chosen tracks.
+    ui.setStatus(std::string(analysisDoneLowerStatus) + std::string(verdictSeparator) +
+                 "Audio DTS 5.1 : sera converti en AC3 5.1 (640 kb/s)");
     ui.setText(fileNameField, "demo.mkv");
     ui.setText(frameRateField, "23.976");
     ui.addItem(videoCombo, "track #1  AVC  und");
     ui.addItem(audioCombo, "track #2  DTS  fre");
     ui.addItem(subtitleCombo, "track #4  UTF-8  fre");
     for (int combo : {videoCombo, audioCombo, subtitleCombo}) ui.select(combo, 0);
-    ui.setProgress(progressBar, 40);
     HWND main = windowOf(ui, mainWindow);
     ok = save(ui, main, folder + L"main.png") && ok;
 
@@ -143,6 +145,10 @@ int screenshots(const std::string& folderText) {
     ui.addRow(queueList, {"autre.mkv", ""});
     ui.setRowColour(queueList, 0, RowColour::green);
     ui.setRowColour(queueList, 1, RowColour::red);
+    // The queue run at the third job's remux, with the tool's own progress.
+    ui.setRowColour(queueList, 2, RowColour::working);
+    ui.setStatus("remuxage de autre en cours" + std::string(verdictSeparator) + "43 %, environ 1 min");
+    ui.setProgress(progressBar, 83);
     HWND tabs = handle(ui, mainPanel);
     TabCtrl_SetCurSel(tabs, 1);
     NMHDR changed{tabs, UINT_PTR(GetDlgCtrlID(tabs)), UINT(TCN_SELCHANGE)};
