@@ -123,7 +123,7 @@ TEST_F(Ownership, AUsersFileInAJobsWayTurnsItsRowRedAndTheQueueGoesOn) {
     EXPECT_EQ(messages[1], "file d'attente traitée");
 }
 
-TEST_F(Ownership, OldResultIsDeletedOnlyWhereThisRunWritesIt) {
+TEST_F(Ownership, FilesOfTheResultsNameBesideTheSourceStayWhenTheResultGoesElsewhere) {
     const std::string out = b.root + "out" + fs::separator();
     std::filesystem::create_directory(out);
     b.option(Option::remuxdest, "1");
