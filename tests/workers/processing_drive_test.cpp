@@ -50,7 +50,8 @@ protected:
                                                       "\"${2%.*} - Log.txt\"\n");
         // The remux: the tool stand-in, which records as the others and
         // answers the program's identification of what it made.
-        std::filesystem::copy_file(kx::test::programsFolder() + "/klarbrix-stand-in", f / "Applications/mkvmerge.exe");
+        // (a test tool: always this build's, whichever build's programs are tested)
+        std::filesystem::copy_file(KLARBRIX_BUILD_DIR "/klarbrix-stand-in", f / "Applications/mkvmerge.exe");
         ::mkdir((f / "films").c_str(), 0755);
         f.write("films/film.mkv", "source");
     }
