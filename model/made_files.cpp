@@ -13,6 +13,8 @@ namespace {
 
 // A record larger than this is not the program's: it is not read.
 constexpr std::int64_t largestRecord = 4 << 20;
+// The most files it remembers (the oldest go first), well under that size.
+constexpr std::size_t mostEntries = 5000;
 
 bool readNumber(std::string_view text, std::int64_t& value) {
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -61,6 +63,7 @@ void MadeFiles::note(const std::string& path) {
         if (at != entries_.end()) entries_.erase(at);
     } else if (at == entries_.end()) {
         entries_.push_back({path, size, modified});
+        if (entries_.size() > mostEntries) entries_.erase(entries_.begin());
     } else {
         at->size = size;
         at->modified = modified;
