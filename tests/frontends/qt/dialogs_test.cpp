@@ -24,7 +24,7 @@ public:
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             QWidget* modal = QApplication::activeModalWidget();
             auto* dialog = qobject_cast<QFileDialog*>(modal);
-            if (acted_ && ++stuck_ > 500) {  // give up rather than hang
+            if (acted_ && ++stuck_ > 3000) {  // give up rather than hang (30 s: a loaded machine lists slowly)
                 timer_.stop();
                 for (QWidget* w : QApplication::topLevelWidgets())
                     if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) d->reject();
