@@ -68,8 +68,6 @@ void MadeFiles::note(const std::string& path) {
         at->size = size;
         at->modified = modified;
     }
-    // Files gone since are forgotten, so the record stays small.
-    std::erase_if(entries_, [this](const Entry& e) { return !files_.exists(e.path); });
     save();
 }
 

@@ -25,11 +25,7 @@ bool touchesSource(FileSystem& files, const RunPlan& plan, const std::string& sc
     // Every file any run of this plan could make, whatever the choices, and
     // the files the program writes beside its scripts.
     RunRecipe every = makeRecipe(plan, RunChoices{true, true, true, true, false});
-    std::vector<std::string> touched = every.temporaries();
-    std::vector<std::string> purged = every.purgeNames();
-    touched.insert(touched.end(), purged.begin(), purged.end());
-    touched.push_back(every.result());
-    touched.push_back(every.resultPart());
+    std::vector<std::string> touched = every.writtenNames();
     touched.push_back(plan.basePath + ".dts");  // the kept DTS track
     for (std::string_view name : programScripts) touched.push_back(scriptFolder + std::string(name));
     for (std::string_view name : {"log.txt", "extract.bat"}) touched.push_back(scriptFolder + std::string(name));
